@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libxkbcommon-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libjpeg62-turbo-dev libasound2-dev
   # run: the media framework, its decoders and a General MIDI sound font
