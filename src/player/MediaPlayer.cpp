@@ -1,31 +1,308 @@
-// Placeholder until the media device lands: every operation reports a closed device.
 #include "player/MediaPlayer.h"
 
+#include <algorithm>
+
 #include "framework/Exceptions.h"
+#include "platform/media/MediaBackend.h"
 
 namespace ostrivo {
 
-struct TMediaPlayer::Impl {};
+namespace {
 
-TMediaPlayer::TMediaPlayer(MediaBackend&, QObject* parent) : QObject(parent) {}
-TMediaPlayer::~TMediaPlayer() = default;
-static void NotOpen() { throw EMCIDeviceError(QStringLiteral("No MCI device open")); }
-void TMediaPlayer::Open() { throw EMCIDeviceError(QStringLiteral("Unknown error code")); }
-void TMediaPlayer::Close() {}
-void TMediaPlayer::Play() { NotOpen(); }
-void TMediaPlayer::Stop() { NotOpen(); }
-void TMediaPlayer::Pause() { NotOpen(); }
-int32_t TMediaPlayer::Position() const { return 0; }
-void TMediaPlayer::SetPosition(int32_t) { NotOpen(); }
-void TMediaPlayer::SetStartPos(int32_t) {}
-int32_t TMediaPlayer::TimeFormat() const { return 0; }
-void TMediaPlayer::SetTimeFormat(int32_t) {}
-int32_t TMediaPlayer::Length() const { NotOpen(); return 0; }
-int32_t TMediaPlayer::TrackLength(int32_t) const { NotOpen(); return 0; }
-int32_t TMediaPlayer::TrackPosition(int32_t) const { return 0; }
-TMPModes TMediaPlayer::Mode() const { return mpNotReady; }
-TMPNotifyValues TMediaPlayer::NotifyValue() const { return nvSuccessful; }
-bool TMediaPlayer::IsOpen() const { return false; }
-int TMediaPlayer::Error() const { return 0; }
+const char* const kDeviceTypeNames[] = {
+    "",        "AVIVideo", "CDAudio",   "DAT", "DigitalVideo", "MMMovie",  "Other",
+    "Overlay", "Scanner",  "Sequencer", "VCR", "Videodisc",    "WaveAudio"};
+
+constexpr int kFramesPerSecond = 75;
+
+// Packs an offset into minutes, seconds and frames; frames are counted down, so that a packed
+// value read back never lands before the offset it came from.
+void SplitMsf(std::int64_t ms, std::int32_t& m, std::int32_t& s, std::int32_t& f) {
+  ms = std::max<std::int64_t>(ms, 0);
+  m = static_cast<std::int32_t>(std::min<std::int64_t>(ms / 60000, 255));
+  s = static_cast<std::int32_t>((ms / 1000) % 60);
+  f = static_cast<std::int32_t>((ms % 1000) * kFramesPerSecond / 1000);
+}
+
+std::int32_t PackMsf(std::int64_t ms) {
+  std::int32_t m, s, f;
+  SplitMsf(ms, m, s, f);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(m) |
+                                   static_cast<std::uint32_t>(s) << 8 |
+                                   static_cast<std::uint32_t>(f) << 16);
+}
+
+std::int32_t PackTmsf(int track, std::int64_t offsetMs) {
+  std::int32_t m, s, f;
+  SplitMsf(offsetMs, m, s, f);
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(track & 0xff) | static_cast<std::uint32_t>(m) << 8 |
+      static_cast<std::uint32_t>(s) << 16 | static_cast<std::uint32_t>(f) << 24);
+}
+
+std::int32_t ClampToInt32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+struct TMediaPlayer::Impl {
+  explicit Impl(MediaBackend& b) : backend(b) {}
+
+  MediaBackend& backend;
+  std::unique_ptr<MediaStream> stream;
+  std::int32_t timeFormat = kTimeFormatMilliseconds;
+  bool startPosPending = false;
+  std::int32_t startPos = 0;
+  TMPNotifyValues notifyValue = nvSuccessful;
+  int error = kMediaOk;
+  // The play that asked for the notice still to come; a back end's report for any older play
+  // is ignored, whatever the back end does.
+  std::uint64_t playId = 0;
+  bool notifyPending = false;
+  // Queued notices check this, so none reaches a device that is gone.
+  std::shared_ptr<int> alive = std::make_shared<int>(0);
+
+  // The disc's tracks, or the one track a file is.
+  std::vector<MediaTrack> Tracks() const {
+    auto tracks = stream->Tracks();
+    if (tracks.empty()) tracks.push_back(MediaTrack{0, stream->LengthMs()});
+    return tracks;
+  }
+
+  std::int32_t PositionToFormat(std::int64_t ms) const {
+    if (timeFormat != kTimeFormatTMSF) return ClampToInt32(ms);
+    const auto tracks = Tracks();
+    std::size_t t = 0;
+    while (t + 1 < tracks.size() && tracks[t + 1].startMs <= ms) ++t;
+    return PackTmsf(static_cast<int>(t + 1), ms - tracks[t].startMs);
+  }
+
+  // A length reads as minutes, seconds and frames while positions are in TMSF.
+  std::int32_t LengthToFormat(std::int64_t ms) const {
+    return timeFormat == kTimeFormatTMSF ? PackMsf(ms) : ClampToInt32(ms);
+  }
+
+  // Milliseconds from the start of the medium, or an error code.
+  int PositionFromFormat(std::int32_t value, std::int64_t& ms) const {
+    if (timeFormat != kTimeFormatTMSF) {
+      ms = value;
+      return kMediaOk;
+    }
+    const auto v = static_cast<std::uint32_t>(value);
+    const auto tracks = Tracks();
+    const std::uint32_t t = v & 0xff;
+    if (t < 1 || t > tracks.size()) return kMediaOutOfRange;
+    const std::int64_t m = (v >> 8) & 0xff, s = (v >> 16) & 0xff, f = (v >> 24) & 0xff;
+    ms = tracks[t - 1].startMs + m * 60000 + s * 1000 +
+         (f * 1000 + kFramesPerSecond - 1) / kFramesPerSecond;
+    return kMediaOk;
+  }
+};
+
+TMediaPlayer::TMediaPlayer(MediaBackend& backend, QObject* parent)
+    : QObject(parent), d_(std::make_unique<Impl>(backend)) {}
+
+TMediaPlayer::~TMediaPlayer() {
+  // Silence the medium; no notice can follow a device that is gone.
+  d_->alive.reset();
+  d_->stream.reset();
+}
+
+namespace {
+[[noreturn]] void NotOpen() {
+  throw EMCIDeviceError(QStringLiteral("No MCI device open"));
+}
+}  // namespace
+
+void TMediaPlayer::Open() {
+  Close();
+  MediaOpenRequest request;
+  request.path = FileName;
+  const int type = static_cast<int>(DeviceType);
+  if (type >= 0 && type < static_cast<int>(std::size(kDeviceTypeNames)))
+    request.deviceType = kDeviceTypeNames[type];
+  MediaBackend::OpenResult result = d_->backend.Open(request);
+  if (!result.stream) {
+    d_->error = kMediaFailed;
+    throw EMCIDeviceError(result.error.isEmpty() ? QStringLiteral("Unknown error code")
+                                                 : result.error);
+  }
+  d_->stream = std::move(result.stream);
+  d_->error = kMediaOk;
+  d_->timeFormat = kTimeFormatMilliseconds;
+  if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);
+}
+
+void TMediaPlayer::Close() {
+  if (!d_->stream) return;
+  EndNotice(nvAborted);
+  d_->stream.reset();
+  d_->error = kMediaOk;
+}
+
+void TMediaPlayer::Play() {
+  if (!d_->stream) NotOpen();
+  // A newer play replaces the notice of the one before, whatever happens to this one.
+  EndNotice(nvSuperseded);
+  if (d_->startPosPending) {
+    d_->startPosPending = false;
+    std::int64_t ms = 0;
+    int err = d_->PositionFromFormat(d_->startPos, ms);
+    if (err == kMediaOk) {
+      d_->stream->Stop();
+      err = d_->stream->Seek(ms);
+    }
+    if (err != kMediaOk) {
+      d_->error = err;
+      return;
+    }
+  }
+  d_->error = d_->stream->Play(MakeEndHandler());
+  if (d_->error != kMediaOk) d_->notifyPending = false;
+}
+
+void TMediaPlayer::Stop() {
+  if (!d_->stream) NotOpen();
+  d_->error = d_->stream->Stop();
+  EndNotice(nvAborted);
+}
+
+void TMediaPlayer::Pause() {
+  if (!d_->stream) NotOpen();
+  switch (d_->stream->Mode()) {
+    case MediaMode::Playing:
+      d_->error = d_->stream->Pause();
+      break;
+    case MediaMode::Paused:
+      EndNotice(nvSuperseded);
+      d_->error = d_->stream->Resume(MakeEndHandler());
+      if (d_->error != kMediaOk) {
+        d_->notifyPending = false;
+        Play();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t TMediaPlayer::Position() const {
+  if (!d_->stream) return 0;
+  return d_->PositionToFormat(d_->stream->PositionMs());
+}
+
+void TMediaPlayer::SetPosition(int32_t value) {
+  if (!d_->stream) NotOpen();
+  std::int64_t ms = 0;
+  int err = d_->PositionFromFormat(value, ms);
+  if (err == kMediaOk) {
+    // A seek leaves the device stopped where it landed.
+    const MediaMode mode = d_->stream->Mode();
+    if (mode == MediaMode::Playing || mode == MediaMode::Paused) {
+      d_->stream->Stop();
+      EndNotice(nvAborted);
+    }
+    err = d_->stream->Seek(ms);
+  }
+  d_->error = err;
+}
+
+void TMediaPlayer::SetStartPos(int32_t value) {
+  d_->startPos = value;
+  d_->startPosPending = true;
+}
+
+int32_t TMediaPlayer::TimeFormat() const {
+  return d_->timeFormat;
+}
+
+void TMediaPlayer::SetTimeFormat(int32_t value) {
+  if (!d_->stream) {
+    d_->error = kMediaNotOpen;
+    return;
+  }
+  if (value == kTimeFormatMilliseconds ||
+      (value == kTimeFormatTMSF && !d_->stream->Tracks().empty())) {
+    d_->timeFormat = value;
+    d_->error = kMediaOk;
+  } else {
+    d_->error = kMediaBadFormat;
+  }
+}
+
+int32_t TMediaPlayer::Length() const {
+  if (!d_->stream) NotOpen();
+  d_->error = kMediaOk;
+  return d_->LengthToFormat(d_->stream->LengthMs());
+}
+
+int32_t TMediaPlayer::TrackLength(int32_t track) const {
+  if (!d_->stream) NotOpen();
+  const auto tracks = d_->Tracks();
+  if (track < 1 || static_cast<std::size_t>(track) > tracks.size()) {
+    d_->error = kMediaOutOfRange;
+    return 0;
+  }
+  d_->error = kMediaOk;
+  return d_->LengthToFormat(tracks[track - 1].lengthMs);
+}
+
+int32_t TMediaPlayer::TrackPosition(int32_t track) const {
+  if (!d_->stream) return 0;
+  const auto tracks = d_->Tracks();
+  if (track < 1 || static_cast<std::size_t>(track) > tracks.size()) {
+    d_->error = kMediaOutOfRange;
+    return 0;
+  }
+  d_->error = kMediaOk;
+  return d_->PositionToFormat(tracks[track - 1].startMs);
+}
+
+TMPModes TMediaPlayer::Mode() const {
+  if (!d_->stream) return mpNotReady;
+  return static_cast<TMPModes>(d_->stream->Mode());
+}
+
+TMPNotifyValues TMediaPlayer::NotifyValue() const {
+  return d_->notifyValue;
+}
+
+bool TMediaPlayer::IsOpen() const {
+  return d_->stream != nullptr;
+}
+
+int TMediaPlayer::Error() const {
+  return d_->error;
+}
+
+// A fresh play id and the back end's report for it; only the play still waiting for its
+// notice may deliver one.
+std::function<void(MediaEnd)> TMediaPlayer::MakeEndHandler() {
+  const std::uint64_t id = ++d_->playId;
+  d_->notifyPending = true;
+  std::weak_ptr<int> alive = d_->alive;
+  return [this, alive, id](MediaEnd end) {
+    if (alive.expired() || id != d_->playId || !d_->notifyPending) return;
+    d_->notifyPending = false;
+    Deliver(end == MediaEnd::Completed ? nvSuccessful : nvFailure);
+  };
+}
+
+// Ends the pending notice (if any) with value, delivered as a queued event.
+void TMediaPlayer::EndNotice(TMPNotifyValues value) {
+  if (!d_->notifyPending) return;
+  d_->notifyPending = false;
+  ++d_->playId;
+  std::weak_ptr<int> alive = d_->alive;
+  d_->backend.Post([this, alive, value] {
+    if (!alive.expired()) Deliver(value);
+  });
+}
+
+void TMediaPlayer::Deliver(TMPNotifyValues value) {
+  d_->notifyValue = value;
+  if (OnNotify) OnNotify(this);
+}
 
 }  // namespace ostrivo

@@ -13,6 +13,7 @@
 namespace ostrivo {
 
 class MediaBackend;
+enum class MediaEnd;
 
 enum TMPDeviceTypes {
   dtAutoSelect,
@@ -60,12 +61,19 @@ class TMediaPlayer : public QObject {
   TMPModes Mode() const;
   TMPNotifyValues NotifyValue() const;
   bool IsOpen() const;
-  int Error() const;
+  int Error() const;  // the last command's result (MediaError), 0 for success
 
-  // The completion notice, with this device as sender; delivered as a queued event.
+  // The completion notice, with this device as sender; delivered as a queued event. A Play
+  // (or a resume) that runs to the end of the medium reports nvSuccessful, one that breaks off
+  // with an error nvFailure; Stop, Close and a seek report nvAborted, a newer Play or resume
+  // nvSuperseded. The handler runs from the event loop: it guards its own errors.
   std::function<void(QObject* sender)> OnNotify;
 
  private:
+  std::function<void(MediaEnd)> MakeEndHandler();
+  void EndNotice(TMPNotifyValues value);
+  void Deliver(TMPNotifyValues value);
+
   struct Impl;
   std::unique_ptr<Impl> d_;
 };

@@ -1,0 +1,93 @@
+#pragma once
+// A media back end for tests: nothing is decoded and nothing sounds. The test describes the
+// files (their lengths, or the error their Open gives) and the CD in the drive; positions then
+// follow the scheduler's clock (VirtualTime in tests), and the end of a medium delivers its
+// Completed notice at exactly the virtual time the play reaches it.
+//
+// Test-facing use:
+//   VirtualTime time;
+//   SimulatedMediaBackend media(time);
+//   media.AddFile("/music/a.wav", 3000);              // opens, 3 s long
+//   media.AddFailingFile("/music/bad.wav", "Boom");   // Open fails with "Boom"
+//   media.AddFileFailingInPlay("/music/cut.wav", 3000, 1000);  // a play breaks off at 1 s
+//   media.SetCD({60000, 90000});                      // a disc with two tracks
+//   TMediaPlayer player(media);  ... time.Advance(3000);
+//   media.OpenPath(), media.IsPlaying(), media.OpenCount(), media.CloseCount(), ...
+//
+// What opens: a described file by its exact path (whatever the device type, except CDAudio);
+// the CD for the device type "CDAudio" or a path ending in ".cda" (any case) that is not
+// described; anything else fails with "Resource not found." like the real back end. A CD on a
+// drive without a disc fails with "No disc in the CD drive.".
+
+#include <QByteArray>
+#include <QString>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "framework/Time.h"
+#include "platform/media/MediaBackend.h"
+
+namespace ostrivo {
+
+class SimulatedMediaBackend : public MediaBackend {
+ public:
+  explicit SimulatedMediaBackend(Scheduler& scheduler);
+  ~SimulatedMediaBackend() override;
+
+  // --- describing the media -------------------------------------------------------------
+  void AddFile(const QByteArray& path, std::int64_t lengthMs);
+  // Open of this path fails with errorText (an empty text: the back end gives no text).
+  void AddFailingFile(const QByteArray& path, const QString& errorText);
+  // Opens like AddFile, but every play that reaches failAtMs breaks off with a Failed notice.
+  void AddFileFailingInPlay(const QByteArray& path, std::int64_t lengthMs, std::int64_t failAtMs);
+  void RemoveFile(const QByteArray& path);
+  // Puts a disc with these track lengths in the drive (tracks follow one another from 0).
+  void SetCD(std::vector<std::int64_t> trackLengthsMs);
+  void EjectCD();
+
+  // --- observing --------------------------------------------------------------------------
+  // Every Open asked for, in order (failed ones included).
+  const std::vector<MediaOpenRequest>& OpenRequests() const { return requests_; }
+  int OpenCount() const { return static_cast<int>(requests_.size()); }  // asked, incl. failed
+  int FailedOpenCount() const { return failedOpens_; }
+  int CloseCount() const { return closes_; }
+  int OpenStreamCount() const { return static_cast<int>(streams_.size()); }
+  int PlayCount() const { return plays_; }  // Play and Resume calls that started playing
+  int SeekCount() const { return seeks_; }
+  // The most recently opened stream that is still open; empty/false/0 when none is open.
+  QByteArray OpenPath() const;
+  bool IsOpen() const { return !streams_.empty(); }
+  bool IsPlaying() const;
+  bool IsPaused() const;
+  std::int64_t PositionMs() const;
+
+  // --- MediaBackend -----------------------------------------------------------------------
+  OpenResult Open(const MediaOpenRequest& request) override;
+  void Post(std::function<void()> fn) override;
+
+  class Stream;
+
+ private:
+  friend class Stream;
+  struct FileInfo {
+    std::int64_t lengthMs = 0;
+    bool failsOpen = false;
+    QString error;
+    std::int64_t failAtMs = -1;
+  };
+
+  Scheduler& scheduler_;
+  std::map<QByteArray, FileInfo> files_;
+  bool hasCD_ = false;
+  std::vector<std::int64_t> cdTracks_;
+  std::vector<MediaOpenRequest> requests_;
+  std::vector<Stream*> streams_;  // open, oldest first
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  int failedOpens_ = 0;
+  int closes_ = 0;
+  int plays_ = 0;
+  int seeks_ = 0;
+};
+
+}  // namespace ostrivo
