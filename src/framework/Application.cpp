@@ -18,7 +18,9 @@ void TApplication::HandleException(const std::exception& e) {
   dialogs_.ShowMessage(Title, ErrorText(text), MessageIcon::Error);
 }
 
-void TApplication::HandleUnknown() { HandleException(Exception(QStringLiteral("Unknown error"))); }
+void TApplication::HandleUnknown() {
+  HandleException(Exception(QStringLiteral("Unknown error")));
+}
 
 void TApplication::Minimize() {
   minimized_ = true;

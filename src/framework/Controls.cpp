@@ -19,8 +19,7 @@ void TSpeedButton::SetGlyphs(const QIcon& normal, const QIcon& disabled) {
     return;
   }
   QIcon both;
-  for (const QSize& s : normal.availableSizes())
-    both.addPixmap(normal.pixmap(s), QIcon::Normal);
+  for (const QSize& s : normal.availableSizes()) both.addPixmap(normal.pixmap(s), QIcon::Normal);
   for (const QSize& s : disabled.availableSizes())
     both.addPixmap(disabled.pixmap(s), QIcon::Disabled);
   setIcon(both);
@@ -66,7 +65,9 @@ void TStatusBar::SetSimpleText(const QString& text) {
   update();
 }
 
-void TStatusBar::Refresh() { repaint(); }
+void TStatusBar::Refresh() {
+  repaint();
+}
 
 void TStatusBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
@@ -84,6 +85,8 @@ void TStatusBar::resizeEvent(QResizeEvent*) {
   grip_->setGeometry(width() - g.width(), height() - g.height(), g.width(), g.height());
 }
 
-TPanel::TPanel(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+TPanel::TPanel(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+}
 
 }  // namespace ostrivo

@@ -18,11 +18,20 @@ QStringList QtNameFilters(const QString& filter) {
 void QtDialogs::ShowMessage(const QString& caption, const QString& text, MessageIcon icon) {
   QMessageBox::Icon qicon = QMessageBox::NoIcon;
   switch (icon) {
-    case MessageIcon::None: break;
-    case MessageIcon::Information: qicon = QMessageBox::Information; break;
-    case MessageIcon::Warning: qicon = QMessageBox::Warning; break;
-    case MessageIcon::Error: qicon = QMessageBox::Critical; break;
-    case MessageIcon::Question: qicon = QMessageBox::Question; break;
+    case MessageIcon::None:
+      break;
+    case MessageIcon::Information:
+      qicon = QMessageBox::Information;
+      break;
+    case MessageIcon::Warning:
+      qicon = QMessageBox::Warning;
+      break;
+    case MessageIcon::Error:
+      qicon = QMessageBox::Critical;
+      break;
+    case MessageIcon::Question:
+      qicon = QMessageBox::Question;
+      break;
   }
   QMessageBox box(qicon, caption, text, QMessageBox::Ok, parent_);
   box.exec();
@@ -71,6 +80,8 @@ std::optional<QColor> QtDialogs::ChooseColor(const QColor& initial) {
   return c;
 }
 
-int QtDialogs::ExecModal(QDialog& dialog) { return dialog.exec(); }
+int QtDialogs::ExecModal(QDialog& dialog) {
+  return dialog.exec();
+}
 
 }  // namespace ostrivo

@@ -28,7 +28,9 @@ void TStringsModel::SetItemIndex(int index) {
   if (index != itemIndex_) ChangeIndex(index);
 }
 
-void TStringsModel::Add(QByteArray text) { Insert(Count(), std::move(text)); }
+void TStringsModel::Add(QByteArray text) {
+  Insert(Count(), std::move(text));
+}
 
 void TStringsModel::Insert(int index, QByteArray text) {
   index = std::clamp(index, 0, Count());
@@ -53,7 +55,9 @@ void TStringsModel::Delete(int index) {
     ChangeIndex(index < itemIndex_ ? itemIndex_ - 1 : itemIndex_);
 }
 
-void TStringsModel::Clear() { Assign({}); }
+void TStringsModel::Clear() {
+  Assign({});
+}
 
 void TStringsModel::Put(int index, QByteArray text) {
   if (index < 0 || index >= Count()) return;

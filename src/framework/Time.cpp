@@ -18,7 +18,9 @@ const QElapsedTimer& Monotonic() {
 constexpr std::int64_t kDayMs = 24LL * 3600 * 1000;
 }  // namespace
 
-std::int64_t QtScheduler::Now() const { return Monotonic().elapsed(); }
+std::int64_t QtScheduler::Now() const {
+  return Monotonic().elapsed();
+}
 
 Scheduler::Id QtScheduler::Schedule(std::int64_t delayMs, Callback cb) {
   const int ms = static_cast<int>(std::clamp<std::int64_t>(delayMs, 0, INT32_MAX));
@@ -44,7 +46,9 @@ void QtScheduler::timerEvent(QTimerEvent* event) {
   cb();
 }
 
-QTime SystemClock::LocalTime() const { return QTime::currentTime(); }
+QTime SystemClock::LocalTime() const {
+  return QTime::currentTime();
+}
 
 int32_t SystemClock::UtcMsOfDay() const {
   return QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
@@ -80,7 +84,9 @@ int32_t VirtualTime::UtcMsOfDay() const {
   return static_cast<int32_t>(ms);
 }
 
-void VirtualTime::Advance(std::int64_t ms) { AdvanceTo(now_ + std::max<std::int64_t>(ms, 0)); }
+void VirtualTime::Advance(std::int64_t ms) {
+  AdvanceTo(now_ + std::max<std::int64_t>(ms, 0));
+}
 
 void VirtualTime::AdvanceTo(std::int64_t when) {
   while (!queue_.empty() && queue_.begin()->first.when <= when) {

@@ -8,7 +8,9 @@ TTimer::TTimer(Scheduler& scheduler, QObject* parent) : QObject(parent), schedul
   Restart();
 }
 
-TTimer::~TTimer() { scheduler_.Cancel(pending_); }
+TTimer::~TTimer() {
+  scheduler_.Cancel(pending_);
+}
 
 void TTimer::SetEnabled(bool value) {
   if (value == enabled_) return;

@@ -15,7 +15,7 @@ TEST(ErrorText, AppendsAPeriodOnlyAfterCharactersSortingAboveIt) {
             "'x' is not a valid integer value.");
   EXPECT_EQ(TApplication::ErrorText("Cannot open file /tmp/a"), "Cannot open file /tmp/a.");
   EXPECT_EQ(TApplication::ErrorText("Done."), "Done.");
-  EXPECT_EQ(TApplication::ErrorText("Really!"), "Really!");     // '!' sorts below '.'
+  EXPECT_EQ(TApplication::ErrorText("Really!"), "Really!");         // '!' sorts below '.'
   EXPECT_EQ(TApplication::ErrorText("path /tmp/"), "path /tmp/.");  // '/' sorts above '.'
   EXPECT_EQ(TApplication::ErrorText("ends with -"), "ends with -");
   EXPECT_EQ(TApplication::ErrorText("ends in 9"), "ends in 9.");

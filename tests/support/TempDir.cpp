@@ -11,7 +11,9 @@ TempDir::TempDir() : dir_(QDir::tempPath() + QStringLiteral("/ostrivo-test-XXXXX
   if (!dir_.isValid()) throw std::runtime_error("cannot create a temporary folder");
 }
 
-QString TempDir::File(const QString& name) const { return dir_.filePath(name); }
+QString TempDir::File(const QString& name) const {
+  return dir_.filePath(name);
+}
 
 QString TempDir::Write(const QString& name, const QByteArray& bytes) const {
   const QString path = File(name);

@@ -1,7 +1,7 @@
 // One main for every test program: an offscreen Qt application exists for the whole run, so
 // tests can build real windows without a display.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,9 @@
+// Placeholder bodies: these commands arrive with their own change.
+#include "main/MainUnit.h"
+
+namespace ostrivo {
+
+void TMainForm::StartupSequence() {}
+void TMainForm::ParseCommandLine() {}
+
+}  // namespace ostrivo

@@ -1,0 +1,36 @@
+// The program entry: the real services, the six windows in their fixed order, the message loop.
+#include <QApplication>
+
+#include "app/Forms.h"
+#include "framework/Dialogs.h"
+#include "framework/Time.h"
+#include "main/MainUnit.h"
+#include "platform/media/GstMediaBackend.h"
+#include "platform/mixer/AlsaMixerDriver.h"
+#include "platform/registry/FileRegistryHives.h"
+#include "platform/shell/ShellServices.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("Ostrivo"));
+  // Closing the main window ends the program, whatever other window is open.
+  app.setQuitOnLastWindowClosed(false);
+
+  ostrivo::QtScheduler scheduler;
+  ostrivo::SystemClock clock;
+  ostrivo::QtDialogs dialogs;
+  ostrivo::GstMediaBackend media;
+  ostrivo::AlsaMixerDriver mixer;
+  ostrivo::FileRegistryHives hives;
+  ostrivo::DesktopShell shell;
+
+  QStringList arguments = app.arguments();
+  arguments.removeFirst();
+  ostrivo::Forms forms(ostrivo::Services{scheduler, clock, dialogs, media, mixer, hives, shell,
+                                         arguments, QCoreApplication::applicationFilePath()});
+  forms.CreateAll();
+  dialogs.SetParent(forms.MainForm);
+  forms.MainForm->show();
+  if (forms.Terminated()) return 0;
+  return app.exec();
+}

@@ -1,0 +1,8 @@
+// Placeholder bodies: these commands arrive with their own change.
+#include "main/MainUnit.h"
+
+namespace ostrivo {
+
+void TMainForm::Timer1Timer(QObject*) {}
+
+}  // namespace ostrivo
