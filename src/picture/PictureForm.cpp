@@ -77,14 +77,5 @@ int TPictureForm::VertScrollPosition() const {
 }
 void TPictureForm::SetHorzScrollPosition(int) {}
 void TPictureForm::SetVertScrollPosition(int) {}
-void TPictureForm::keyPressEvent(QKeyEvent* event) {
-  QWidget::keyPressEvent(event);
-}
-void TPictureForm::closeEvent(QCloseEvent* event) {
-  QWidget::closeEvent(event);
-}
-bool TPictureForm::eventFilter(QObject* watched, QEvent* event) {
-  return QWidget::eventFilter(watched, event);
-}
 
 }  // namespace ostrivo
