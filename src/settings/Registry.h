@@ -4,6 +4,7 @@
 // current key (or the root when none is current). Key names compare without regard to case.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -22,16 +23,27 @@ class TRegistry {
 
   HKEY RootKey() const;
   void SetRootKey(HKEY root);  // a different root closes the current key
+  // On success the key becomes the current one; on failure the current key stays as it was.
   bool OpenKey(const QString& path, bool create);
   bool KeyExists(const QString& path);
   bool ValueExists(const QString& name);
+  // The text of a string value; "Invalid data type for '%s'" for a value of another type,
+  // "Failed to get data for '%s'" when there is no such value (or no current key).
   QString ReadString(const QString& name);  // throws ERegistryException
+  // "Failed to set data for '%s'" when it cannot be stored (or there is no current key).
   void WriteString(const QString& name, const QString& value);  // "" names the default value
   bool DeleteValue(const QString& name);
-  bool DeleteKey(const QString& path);
+  bool DeleteKey(const QString& path);  // with all its subkeys
   void CloseKey();
-  // The current key's full path below the root, without a leading backslash; empty for none.
+  // The current key's full path below the root, without a leading backslash, in the case the
+  // names were created with; empty for none (and for the root itself).
   QString CurrentPath() const;
+
+  // Whether a key is current (the root itself may be).
+  bool HasCurrentKey() const;
+  // The names of the current key's subkeys and values.
+  QStringList GetKeyNames();
+  QStringList GetValueNames();
 
  private:
   struct Impl;
