@@ -1,0 +1,488 @@
+#include "platform/media/GstMediaBackend.h"
+
+#include <gst/gst.h>
+
+#include <QFile>
+#include <QMetaObject>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+namespace ostrivo {
+
+namespace {
+
+constexpr std::int64_t kNsPerMs = GST_MSECOND;
+
+QString TextOf(const GError* error) {
+  return error && error->message ? QString::fromUtf8(error->message) : QString();
+}
+
+bool IsCdRequest(const MediaOpenRequest& request) {
+  return request.deviceType == "CDAudio" || request.path.toLower().endsWith(".cda");
+}
+
+// The track a CD track file names ("…Track07.cda" -> 7); 1 when it names none.
+int CdTrackOf(const QByteArray& path) {
+  if (path.size() < 6) return 1;
+  const char a = path[path.size() - 6], b = path[path.size() - 5];
+  if (a < '0' || a > '9' || b < '0' || b > '9') return 1;
+  const int track = (a - '0') * 10 + (b - '0');
+  return track > 0 ? track : 1;
+}
+
+// A sink from a gst-launch description in the environment variable, or null for playbin's own
+// choice (the system's default sink).
+GstElement* SinkFromEnvironment(const char* variable, QString& error) {
+  const QByteArray description = qgetenv(variable).trimmed();
+  if (description.isEmpty()) return nullptr;
+  GError* parseError = nullptr;
+  GstElement* sink = gst_parse_bin_from_description(description.constData(), TRUE, &parseError);
+  if (parseError) {
+    error = TextOf(parseError);
+    g_error_free(parseError);
+    if (sink) {
+      gst_object_ref_sink(sink);
+      gst_object_unref(sink);
+    }
+    return nullptr;
+  }
+  return sink;
+}
+
+// MIDI is rendered with the General MIDI sound font the set-up installs.
+void OnElementSetup(GstElement*, GstElement* element, gpointer) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") != 0) return;
+  const QByteArray font = GstMediaBackend::SoundFontPath();
+  if (!font.isEmpty()) g_object_set(element, "soundfont", font.constData(), nullptr);
+}
+
+// The whole disc as one stream, from the drive the environment names.
+void OnSourceSetup(GstElement*, GstElement* source, gpointer) {
+  GObjectClass* klass = G_OBJECT_GET_CLASS(source);
+  const QByteArray device = qgetenv("OSTRIVO_CDROM_DEVICE");
+  if (!device.isEmpty() && g_object_class_find_property(klass, "device"))
+    g_object_set(source, "device", device.constData(), nullptr);
+  if (g_object_class_find_property(klass, "mode"))
+    gst_util_set_object_arg(G_OBJECT(source), "mode", "continuous");
+}
+
+// What GStreamer's threads hand to the GUI thread: the end of the medium or an error, with the
+// seek generation it belongs to (reports from before a seek are stale).
+struct BusNote {
+  enum Kind { End, Error } kind;
+  int generation;
+  QString text;
+};
+
+class GstStream;
+
+// The GUI thread's handle on a stream: queued events check it, so none reaches a closed one.
+struct StreamLink {
+  GstStream* stream = nullptr;
+};
+
+class GstStream : public MediaStream {
+ public:
+  GstStream(std::shared_ptr<QObject> receiver, int readyTimeoutMs)
+      : receiver_(std::move(receiver)),
+        link_(std::make_shared<StreamLink>()),
+        readyTimeoutMs_(readyTimeoutMs) {
+    link_->stream = this;
+  }
+
+  ~GstStream() override {
+    link_->stream = nullptr;
+    if (pipeline_) {
+      // NULL stops and joins every streaming thread: nothing posts after this.
+      gst_element_set_state(pipeline_, GST_STATE_NULL);
+      gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
+      gst_object_unref(bus_);
+      gst_object_unref(pipeline_);
+    }
+  }
+
+  bool Start(const MediaOpenRequest& request, QString& error) {
+    cd_ = IsCdRequest(request);
+    pipeline_ = gst_element_factory_make("playbin", nullptr);
+    if (!pipeline_) {
+      error = QStringLiteral("GStreamer's playbin element is not installed.");
+      return false;
+    }
+    gst_object_ref_sink(pipeline_);
+    bus_ = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus_, &GstStream::OnBusMessage, this, nullptr);
+
+    if (cd_) {
+      const QByteArray uri = "cdda://" + QByteArray::number(CdTrackOf(request.path));
+      g_object_set(pipeline_, "uri", uri.constData(), nullptr);
+      g_signal_connect(pipeline_, "source-setup", G_CALLBACK(OnSourceSetup), nullptr);
+    } else if (!request.path.isEmpty()) {
+      GError* uriError = nullptr;
+      gchar* uri = gst_filename_to_uri(request.path.constData(), &uriError);
+      if (!uri) {
+        error = TextOf(uriError);
+        g_clear_error(&uriError);
+        return false;
+      }
+      g_object_set(pipeline_, "uri", uri, nullptr);
+      g_free(uri);
+    }
+    for (auto [variable, property] : {std::pair{"OSTRIVO_AUDIO_SINK", "audio-sink"},
+                                      std::pair{"OSTRIVO_VIDEO_SINK", "video-sink"}}) {
+      GstElement* sink = SinkFromEnvironment(variable, error);
+      if (!error.isEmpty()) return false;
+      if (sink) g_object_set(pipeline_, property, sink, nullptr);
+    }
+    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
+    // Volume is the mixer's business. Without playbin's software volume no volume element is
+    // made, and GStreamer 1.22 leaks that element with every pipeline.
+    gst_util_set_object_arg(G_OBJECT(pipeline_), "flags",
+                            "video+audio+text+deinterlace+soft-colorbalance");
+
+    if (!Preroll(error)) return false;
+    if (cd_) ReadDiscTracks();
+    LengthMs();
+    return true;
+  }
+
+  std::int64_t LengthMs() override {
+    if (!tracks_.empty()) return tracks_.back().startMs + tracks_.back().lengthMs;
+    if (lengthMs_ < 0 || durationChanged_.exchange(false)) {
+      gint64 duration = -1;
+      if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration >= 0)
+        lengthMs_ = duration / kNsPerMs;
+    }
+    return std::max<std::int64_t>(lengthMs_, 0);
+  }
+
+  std::int64_t PositionMs() override {
+    if (broken_) return lastPositionMs_;
+    if (atEnd_) return LengthMs();
+    gint64 position = -1;
+    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) && position >= 0)
+      lastPositionMs_ = position / kNsPerMs;
+    return lastPositionMs_;
+  }
+
+  MediaMode Mode() override { return mode_; }
+  std::vector<MediaTrack> Tracks() override { return tracks_; }
+
+  int Seek(std::int64_t ms) override {
+    const std::int64_t length = LengthMs();
+    if (ms < 0 || (length > 0 && ms > length)) return kMediaOutOfRange;
+    Stop();
+    if (broken_) {
+      QString ignored;
+      if (!Preroll(ignored)) return kMediaFailed;
+    }
+    ++generation_;  // reports from before the seek no longer count
+    const Counters before = Snapshot();
+    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+                                 GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                 ms * kNsPerMs))
+      return kMediaFailed;
+    QString error;
+    if (!WaitReady(before, error)) return kMediaFailed;
+    atEnd_ = length > 0 && ms >= length;
+    lastPositionMs_ = ms;
+    return kMediaOk;
+  }
+
+  int Play(EndHandler onEnd) override {
+    if (broken_) {
+      // An error stopped the pipeline: bring the medium back where it stood.
+      const std::int64_t at = lastPositionMs_;
+      QString ignored;
+      if (!Preroll(ignored)) return kMediaFailed;
+      if (at > 0 && Seek(at) != kMediaOk) return kMediaFailed;
+    }
+    return Run(std::move(onEnd));
+  }
+
+  int Pause() override {
+    if (mode_ != MediaMode::Playing) return kMediaNotSupported;
+    if (!atEnd_ && gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+      return kMediaFailed;
+    mode_ = MediaMode::Paused;
+    PositionMs();
+    return kMediaOk;
+  }
+
+  int Resume(EndHandler onEnd) override {
+    if (mode_ != MediaMode::Paused) return kMediaNotSupported;
+    return Run(std::move(onEnd));
+  }
+
+  int Stop() override {
+    handler_ = nullptr;
+    ++playSerial_;
+    if (mode_ == MediaMode::Playing) {
+      PositionMs();
+      if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+        mode_ = MediaMode::Stopped;
+        return kMediaFailed;
+      }
+    }
+    mode_ = MediaMode::Stopped;
+    return kMediaOk;
+  }
+
+ private:
+  struct Counters {
+    int readyCount;
+    int errorCount;
+  };
+
+  int Run(EndHandler onEnd) {
+    handler_ = std::move(onEnd);
+    const std::uint64_t serial = ++playSerial_;
+    if (atEnd_) {
+      // The medium stands at its end: the play is over as soon as it starts.
+      mode_ = MediaMode::Playing;
+      std::shared_ptr<StreamLink> link = link_;
+      QMetaObject::invokeMethod(
+          receiver_.get(),
+          [link, serial] {
+            if (link->stream) link->stream->Finish(serial, MediaEnd::Completed);
+          },
+          Qt::QueuedConnection);
+      return kMediaOk;
+    }
+    if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+      handler_ = nullptr;
+      return kMediaFailed;
+    }
+    mode_ = MediaMode::Playing;
+    return kMediaOk;
+  }
+
+  // Ends the play with this serial (a later Play, Stop or seek has moved the serial on).
+  void Finish(std::uint64_t serial, MediaEnd end) {
+    if (serial != playSerial_ || !handler_) return;
+    mode_ = MediaMode::Stopped;
+    EndHandler handler = std::move(handler_);
+    handler_ = nullptr;
+    handler(end);  // last: the handler may close this stream
+  }
+
+  // The counts to wait beyond; the first error after this is the one reported.
+  Counters Snapshot() {
+    std::lock_guard lock(mutex_);
+    firstError_.clear();
+    return {readyCount_, errorCount_};
+  }
+
+  // To PAUSED, waiting (bounded) until the medium is ready or has failed.
+  bool Preroll(QString& error) {
+    ++generation_;
+    const Counters before = Snapshot();
+    const GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    if (ret == GST_STATE_CHANGE_FAILURE) {
+      std::lock_guard lock(mutex_);
+      error = errorCount_ > before.errorCount ? firstError_ : QString();
+      return false;
+    }
+    if (ret == GST_STATE_CHANGE_ASYNC && !WaitReady(before, error)) return false;
+    broken_ = false;
+    atEnd_ = false;
+    lastPositionMs_ = 0;
+    mode_ = MediaMode::Stopped;
+    return true;
+  }
+
+  bool WaitReady(const Counters& before, QString& error) {
+    std::unique_lock lock(mutex_);
+    const bool done = ready_.wait_for(lock, std::chrono::milliseconds(readyTimeoutMs_), [&] {
+      return readyCount_ > before.readyCount || errorCount_ > before.errorCount;
+    });
+    if (errorCount_ > before.errorCount) {
+      error = firstError_;
+      return false;
+    }
+    if (!done) {
+      error = QStringLiteral("The medium did not become ready in time.");
+      return false;
+    }
+    return true;
+  }
+
+  // The disc's table of contents, from the CD source's track format; positions count from
+  // the start of the first track, as the continuous stream's do.
+  void ReadDiscTracks() {
+    GstElement* source = nullptr;
+    g_object_get(pipeline_, "source", &source, nullptr);
+    if (!source) return;
+    const GstFormat trackFormat = gst_format_get_by_nick("track");
+    gint64 count = 0;
+    if (trackFormat != GST_FORMAT_UNDEFINED &&
+        gst_element_query_duration(source, trackFormat, &count)) {
+      std::vector<std::int64_t> starts;
+      for (gint64 t = 0; t < count; ++t) {
+        gint64 ns = 0;
+        if (!gst_element_query_convert(source, trackFormat, t, GST_FORMAT_TIME, &ns)) break;
+        starts.push_back(ns / kNsPerMs);
+      }
+      gint64 discNs = 0;
+      if (!starts.empty() && gst_element_query_duration(source, GST_FORMAT_TIME, &discNs) &&
+          discNs > 0) {
+        const std::int64_t origin = starts.front();
+        const std::int64_t end = discNs / kNsPerMs;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+          const std::int64_t start = starts[i] - origin;
+          const std::int64_t next = i + 1 < starts.size() ? starts[i + 1] - origin : end;
+          tracks_.push_back(MediaTrack{start, std::max<std::int64_t>(next - start, 0)});
+        }
+      }
+    }
+    gst_object_unref(source);
+  }
+
+  // On whatever thread posts: note what the GUI thread must act on, never act here.
+  static GstBusSyncReply OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
+    auto* self = static_cast<GstStream*>(data);
+    switch (GST_MESSAGE_TYPE(message)) {
+      case GST_MESSAGE_EOS:
+        self->Note(BusNote::End, QString());
+        break;
+      case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        QString text = TextOf(error);
+        g_clear_error(&error);
+        {
+          std::lock_guard lock(self->mutex_);
+          ++self->errorCount_;
+          if (self->firstError_.isEmpty()) self->firstError_ = text;
+        }
+        self->ready_.notify_all();
+        self->Note(BusNote::Error, text);
+        break;
+      }
+      case GST_MESSAGE_ASYNC_DONE:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline_)) {
+          {
+            std::lock_guard lock(self->mutex_);
+            ++self->readyCount_;
+          }
+          self->ready_.notify_all();
+        }
+        break;
+      case GST_MESSAGE_DURATION_CHANGED:
+        self->durationChanged_ = true;
+        break;
+      default:
+        break;
+    }
+    // Nobody reads the bus: every message ends here, and a dropped one is ours to release.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+  }
+
+  void Note(BusNote::Kind kind, QString text) {
+    std::lock_guard lock(mutex_);
+    notes_.push_back(BusNote{kind, generation_.load(), std::move(text)});
+    if (drainPosted_) return;
+    drainPosted_ = true;
+    std::shared_ptr<StreamLink> link = link_;
+    QMetaObject::invokeMethod(
+        receiver_.get(),
+        [link] {
+          if (link->stream) link->stream->Drain();
+        },
+        Qt::QueuedConnection);
+  }
+
+  // On the GUI thread, from the event loop.
+  void Drain() {
+    std::deque<BusNote> notes;
+    {
+      std::lock_guard lock(mutex_);
+      notes.swap(notes_);
+      drainPosted_ = false;
+    }
+    bool ended = false;
+    MediaEnd end = MediaEnd::Completed;
+    for (const BusNote& note : notes) {
+      if (note.generation != generation_) continue;
+      if (note.kind == BusNote::End) {
+        atEnd_ = true;
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        ended = true;
+        end = MediaEnd::Completed;
+      } else {
+        // The pipeline cannot go on after an error: it is brought back by the next Play.
+        PositionMs();
+        broken_ = true;
+        gst_element_set_state(pipeline_, GST_STATE_READY);
+        ended = true;
+        end = MediaEnd::Failed;
+      }
+    }
+    if (ended && mode_ != MediaMode::Stopped)
+      Finish(playSerial_, end);
+    else if (ended)
+      mode_ = MediaMode::Stopped;
+  }
+
+  std::shared_ptr<QObject> receiver_;
+  std::shared_ptr<StreamLink> link_;
+  int readyTimeoutMs_;
+  GstElement* pipeline_ = nullptr;
+  GstBus* bus_ = nullptr;
+  bool cd_ = false;
+  std::vector<MediaTrack> tracks_;
+
+  // GUI thread only.
+  MediaMode mode_ = MediaMode::Stopped;
+  bool atEnd_ = false;
+  bool broken_ = false;
+  std::int64_t lengthMs_ = -1;
+  std::int64_t lastPositionMs_ = 0;
+  EndHandler handler_;
+  std::uint64_t playSerial_ = 0;
+
+  // Shared with GStreamer's threads.
+  std::atomic<int> generation_{0};
+  std::atomic<bool> durationChanged_{false};
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  int readyCount_ = 0;
+  int errorCount_ = 0;
+  QString firstError_;
+  std::deque<BusNote> notes_;
+  bool drainPosted_ = false;
+};
+
+}  // namespace
+
+GstMediaBackend::GstMediaBackend() : receiver_(std::make_shared<QObject>()) {
+  if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+}
+
+GstMediaBackend::~GstMediaBackend() = default;
+
+MediaBackend::OpenResult GstMediaBackend::Open(const MediaOpenRequest& request) {
+  auto stream = std::make_unique<GstStream>(receiver_, readyTimeoutMs_);
+  OpenResult result;
+  if (stream->Start(request, result.error)) result.stream = std::move(stream);
+  return result;
+}
+
+void GstMediaBackend::Post(std::function<void()> fn) {
+  QMetaObject::invokeMethod(receiver_.get(), std::move(fn), Qt::QueuedConnection);
+}
+
+QByteArray GstMediaBackend::SoundFontPath() {
+  for (const char* path :
+       {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+    if (QFile::exists(QString::fromLatin1(path))) return QByteArray(path);
+  }
+  return QByteArray();
+}
+
+}  // namespace ostrivo

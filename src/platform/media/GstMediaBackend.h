@@ -1,0 +1,47 @@
+#pragma once
+// The real media back end: one GStreamer playbin per open medium.
+//
+// Open prerolls the medium (to PAUSED, waiting a bounded time for it or for an error), so its
+// length answers at once; a medium that cannot be played fails with GStreamer's own error
+// text. A path ending in ".cda" (or the device type "CDAudio") opens the disc in the CD drive
+// (OSTRIVO_CDROM_DEVICE, else the system's default) as one continuous stream, so a play runs on
+// past the end of its track; the tracks come from the disc's table of contents.
+//
+// Output goes to the system's default sinks; OSTRIVO_AUDIO_SINK and OSTRIVO_VIDEO_SINK, in
+// gst-launch syntax ("fakesink sync=true", "alsasink device=hw:1", ...), choose others. MIDI
+// is synthesised with the General MIDI sound font in /usr/share/sounds/sf2.
+//
+// Bus messages are taken on GStreamer's threads and handed to the GUI thread as queued Qt
+// events: the end of a play reaches its handler from the Qt event loop only. The back end and
+// its streams live on the GUI thread; the back end must outlive its streams' use of the loop
+// (it may be destroyed first: queued reports are then dropped).
+
+#include <QObject>
+#include <memory>
+
+#include "platform/media/MediaBackend.h"
+
+namespace ostrivo {
+
+class GstMediaBackend : public MediaBackend {
+ public:
+  // Initialises GStreamer when nobody has yet.
+  GstMediaBackend();
+  ~GstMediaBackend() override;
+
+  OpenResult Open(const MediaOpenRequest& request) override;
+  void Post(std::function<void()> fn) override;
+
+  // How long Open and a seek wait for the medium to become ready (default 10 s: a CD drive
+  // may have to spin up).
+  void SetReadyTimeoutMs(int ms) { readyTimeoutMs_ = ms; }
+
+  // The sound font MIDI files are played with (empty: fluidsynth's own search).
+  static QByteArray SoundFontPath();
+
+ private:
+  std::shared_ptr<QObject> receiver_;  // queued events land here, on the GUI thread
+  int readyTimeoutMs_ = 10000;
+};
+
+}  // namespace ostrivo

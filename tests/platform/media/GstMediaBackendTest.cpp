@@ -1,0 +1,295 @@
+// The media device over GStreamer, with files the tests make themselves, into fakesink. Notices
+// come through the Qt event loop, which the tests run until they arrive.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <vector>
+
+#include "framework/Exceptions.h"
+#include "platform/media/GstMediaBackend.h"
+#include "platform/media/TestMedia.h"
+#include "player/MediaPlayer.h"
+#include "support/TempDir.h"
+
+using namespace ostrivo;
+using namespace ostrivo::test;
+
+namespace {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QByteArray& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    qputenv(name, value);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+int OpenFdCount() {
+  return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+class GstMediaTest : public ::testing::Test {
+ protected:
+  GstMediaTest() {
+    player.OnNotify = [this](QObject* sender) {
+      EXPECT_EQ(sender, &player);
+      notices.push_back(player.NotifyValue());
+    };
+  }
+
+  QByteArray Wav(const QString& name, int ms) {
+    return dir.Write(name, WavBytes(ms)).toLocal8Bit();
+  }
+
+  void Open(const QByteArray& path, TMPDeviceTypes type = dtAutoSelect) {
+    player.FileName = path;
+    player.DeviceType = type;
+    player.Open();
+    player.SetTimeFormat(kTimeFormatMilliseconds);
+  }
+
+  bool WaitForNotice(std::size_t count = 1, int timeoutMs = 5000) {
+    return ProcessEventsUntil([&] { return notices.size() >= count; }, timeoutMs);
+  }
+
+  QString OpenError(const QByteArray& path, TMPDeviceTypes type = dtAutoSelect) {
+    try {
+      Open(path, type);
+    } catch (const EMCIDeviceError& e) {
+      return e.Message();
+    }
+    return QStringLiteral("<opened>");
+  }
+
+  // Plays into sinks that keep to the clock, so that a play takes its real time.
+  ScopedEnv realTimeAudio{"OSTRIVO_AUDIO_SINK", "fakesink sync=true"};
+  ScopedEnv realTimeVideo{"OSTRIVO_VIDEO_SINK", "fakesink sync=true"};
+  TempDir dir;
+  GstMediaBackend media;
+  TMediaPlayer player{media};
+  std::vector<TMPNotifyValues> notices;
+};
+
+using V = std::vector<TMPNotifyValues>;
+
+TEST_F(GstMediaTest, AWavPlaysToASuccessfulNoticeDeliveredByTheEventLoop) {
+  Open(Wav("a.wav", 300));
+  EXPECT_EQ(player.Length(), 300) << "the length answers right after Open";
+  EXPECT_EQ(player.Mode(), mpStopped);
+  EXPECT_EQ(player.Position(), 0);
+
+  player.Play();
+  EXPECT_EQ(player.Mode(), mpPlaying);
+  EXPECT_TRUE(notices.empty()) << "the notice never comes inside Play";
+  ProcessEventsFor(120);
+  EXPECT_TRUE(notices.empty()) << "a 300 ms file does not end after 120 ms";
+  const int32_t mid = player.Position();
+  EXPECT_GT(mid, 50);
+  EXPECT_LT(mid, 300);
+
+  ASSERT_TRUE(WaitForNotice());
+  EXPECT_EQ(notices, V{nvSuccessful});
+  EXPECT_EQ(player.Mode(), mpStopped);
+  EXPECT_EQ(player.Position(), 300);
+
+  // At the end, Play without StartPos does not rewind: the play is over at once.
+  player.Play();
+  ASSERT_TRUE(WaitForNotice(2, 1000));
+  EXPECT_EQ(notices, (V{nvSuccessful, nvSuccessful}));
+  EXPECT_EQ(player.Position(), 300);
+}
+
+TEST_F(GstMediaTest, PositionAdvancesWhilePlayingAndStopFreezesIt) {
+  Open(Wav("a.wav", 800));
+  player.Play();
+  ProcessEventsFor(100);
+  const int32_t p1 = player.Position();
+  ProcessEventsFor(200);
+  const int32_t p2 = player.Position();
+  EXPECT_GE(p2 - p1, 150) << p1 << " then " << p2;
+
+  player.Stop();
+  const int32_t stopped = player.Position();
+  ProcessEventsFor(700);
+  EXPECT_NEAR(player.Position(), stopped, 5) << "Stop leaves the position where it stopped";
+  EXPECT_EQ(notices, V{nvAborted}) << "a stopped play never reports success";
+  EXPECT_EQ(player.Mode(), mpStopped);
+}
+
+TEST_F(GstMediaTest, CloseAndANewerPlayNeverReportSuccess) {
+  Open(Wav("a.wav", 400));
+  player.Play();
+  ProcessEventsFor(100);
+  player.Play();  // supersedes the first notice, continues where it stands
+  ASSERT_TRUE(WaitForNotice(2));
+  EXPECT_EQ(notices, (V{nvSuperseded, nvSuccessful}));
+
+  notices.clear();
+  player.SetStartPos(0);
+  player.Play();
+  ProcessEventsFor(100);
+  player.Close();
+  EXPECT_FALSE(player.IsOpen());
+  ProcessEventsFor(500);
+  EXPECT_EQ(notices, V{nvAborted});
+}
+
+TEST_F(GstMediaTest, StartPosIsWhereTheNextPlayStartsAndOnlyThatOne) {
+  Open(Wav("a.wav", 1000));
+  player.SetStartPos(600);
+  player.Play();
+  EXPECT_GE(player.Position(), 600);
+  EXPECT_LT(player.Position(), 700);
+  ProcessEventsFor(100);
+  player.Stop();
+  const int32_t stopped = player.Position();
+  EXPECT_GE(stopped, 650);
+  player.Play();
+  EXPECT_GE(player.Position(), stopped - 5) << "the second Play continues, it does not go back";
+  ASSERT_TRUE(WaitForNotice(2, 3000));
+  EXPECT_EQ(notices, (V{nvAborted, nvSuccessful}));
+}
+
+TEST_F(GstMediaTest, PauseThenPauseAgainResumesWithANewNotice) {
+  Open(Wav("a.wav", 500));
+  player.Play();
+  ProcessEventsFor(100);
+  player.Pause();
+  EXPECT_EQ(player.Mode(), mpPaused);
+  const int32_t paused = player.Position();
+  ProcessEventsFor(600);
+  EXPECT_NEAR(player.Position(), paused, 5);
+  EXPECT_TRUE(notices.empty()) << "a paused play has not ended";
+
+  player.Pause();
+  EXPECT_EQ(player.Mode(), mpPlaying);
+  ASSERT_TRUE(WaitForNotice(2, 3000));
+  EXPECT_EQ(notices, (V{nvSuperseded, nvSuccessful}));
+}
+
+TEST_F(GstMediaTest, SeekingMovesThePositionOfAStoppedDevice) {
+  Open(Wav("a.wav", 1000));
+  player.SetPosition(750);
+  EXPECT_EQ(player.Error(), 0);
+  EXPECT_EQ(player.Position(), 750);
+  EXPECT_EQ(player.Mode(), mpStopped);
+  player.SetPosition(5000);
+  EXPECT_NE(player.Error(), 0) << "beyond the end";
+  EXPECT_EQ(player.Position(), 750);
+}
+
+TEST_F(GstMediaTest, FilesThatCannotBePlayedFailToOpenWithGStreamersText) {
+  Open(Wav("a.wav", 300));
+  const QString missing = OpenError(dir.File("nothing-here.wav").toLocal8Bit());
+  EXPECT_FALSE(player.IsOpen()) << "the failed Open leaves the device closed";
+  EXPECT_NE(missing, "<opened>");
+  EXPECT_NE(missing, "Unknown error code");
+  EXPECT_FALSE(missing.trimmed().isEmpty());
+
+  QByteArray noise(4096, '\0');
+  QRandomGenerator gen(7);
+  for (char& c : noise) c = char(gen.bounded(256));
+  const QString garbage = OpenError(dir.Write("noise.wav", noise).toLocal8Bit());
+  EXPECT_NE(garbage, "<opened>");
+  EXPECT_NE(garbage, "Unknown error code");
+  EXPECT_FALSE(garbage.trimmed().isEmpty());
+  EXPECT_FALSE(player.IsOpen());
+
+  const QString empty = OpenError(QByteArray());
+  EXPECT_NE(empty, "<opened>");
+  EXPECT_FALSE(player.IsOpen());
+}
+
+TEST_F(GstMediaTest, MidiIsSynthesisedAndPlaysToItsEnd) {
+  Open(dir.Write("tune.mid", MidiBytes(1, 96)).toLocal8Bit());
+  EXPECT_NEAR(player.Length(), 500, 20);
+  player.Play();
+  ProcessEventsFor(150);
+  EXPECT_GT(player.Position(), 50);
+  ASSERT_TRUE(WaitForNotice(1, 5000));
+  EXPECT_EQ(notices, V{nvSuccessful});
+}
+
+TEST_F(GstMediaTest, AviAndQuickTimeVideosPlayToTheirEnd) {
+  const QString avi = dir.File("clip.avi");
+  const QString mov = dir.File("clip.mov");
+  ASSERT_EQ(MakeAvi(avi), "");
+  ASSERT_EQ(MakeQuickTime(mov), "");
+  for (const QString& path : {avi, mov}) {
+    SCOPED_TRACE(path.toStdString());
+    notices.clear();
+    Open(path.toLocal8Bit());
+    EXPECT_NEAR(player.Length(), 400, 40);
+    player.Play();
+    ASSERT_TRUE(WaitForNotice(1, 5000));
+    EXPECT_EQ(notices, V{nvSuccessful});
+    player.Close();
+  }
+}
+
+TEST_F(GstMediaTest, AnErrorDuringPlayIsAFailureNoticeAndTheDeviceStaysUsable) {
+  // The output breaks down a few buffers into the play.
+  ScopedEnv sink("OSTRIVO_AUDIO_SINK", "identity error-after=4 ! fakesink sync=true");
+  Open(Wav("a.wav", 2000));
+  player.Play();
+  ASSERT_TRUE(WaitForNotice(1, 3000));
+  EXPECT_EQ(notices, V{nvFailure});
+  EXPECT_EQ(player.Mode(), mpStopped);
+  EXPECT_EQ(player.Length(), 2000);
+  EXPECT_LT(player.Position(), 2000);
+
+  // Playing again brings the medium back where it stood; it breaks down again.
+  player.Play();
+  EXPECT_EQ(player.Error(), 0);
+  ASSERT_TRUE(WaitForNotice(2, 3000));
+  EXPECT_EQ(notices, (V{nvFailure, nvFailure}));
+}
+
+TEST_F(GstMediaTest, AnUnusableSinkDescriptionFailsTheOpenWithItsText) {
+  ScopedEnv sink("OSTRIVO_AUDIO_SINK", "no-such-sink-element");
+  const QString text = OpenError(Wav("a.wav", 300));
+  EXPECT_NE(text, "<opened>");
+  EXPECT_FALSE(text.trimmed().isEmpty());
+  EXPECT_FALSE(player.IsOpen());
+}
+
+TEST_F(GstMediaTest, ACdTrackWithoutADriveFailsToOpenWithATextAndLeavesTheDeviceClosed) {
+  ScopedEnv drive("OSTRIVO_CDROM_DEVICE", dir.File("no-drive").toLocal8Bit());
+  const QString text = OpenError("/cdrom/Track02.cda", dtCDAudio);
+  EXPECT_NE(text, "<opened>");
+  EXPECT_NE(text, "Unknown error code");
+  EXPECT_FALSE(player.IsOpen());
+}
+
+// Many devices, one after the other, must not leave pipelines, threads or files behind.
+TEST_F(GstMediaTest, OpenPlayCloseCyclesLeaveNoFileDescriptorsBehind) {
+  ScopedEnv fastAudio("OSTRIVO_AUDIO_SINK", "fakesink");
+  const QByteArray path = Wav("a.wav", 200);
+  auto cycle = [&] {
+    Open(path);
+    player.Play();
+    ProcessEventsFor(2);
+    player.Close();
+  };
+  cycle();  // warm-up: plug-ins load, GStreamer's own threads start
+  ProcessEventsFor(50);
+  const int before = OpenFdCount();
+  for (int i = 0; i < 60; ++i) cycle();
+  ProcessEventsFor(50);
+  EXPECT_EQ(OpenFdCount(), before);
+}
+
+}  // namespace
