@@ -1,12 +1,51 @@
-// Placeholder bodies: these commands arrive with their own change.
+// New, Open and Save, and the window title that names the play list's file.
+
+#include "framework/Application.h"
 #include "main/MainUnit.h"
+#include "playlist/PlayListDialogs.h"
+#include "playlist/PlayListFormat.h"
 
 namespace ostrivo {
 
-void TMainForm::NewButtonClick(QObject*) {}
-void TMainForm::OpenButtonClick(QObject*) {}
-void TMainForm::SaveButtonClick(QObject*) {}
-void TMainForm::ReadPlayList(const QString&) {}
-void TMainForm::WritePlayList(const QString&) {}
+namespace {
+const QString kTitle = QStringLiteral("Ostrivo 1.0 - ");
+}
+
+void TMainForm::NewButtonClick(QObject*) {
+  ListBox1->Items().Clear();
+  PlayListFile.clear();
+  SetCaption(kTitle + QStringLiteral("Untitled"));
+}
+
+void TMainForm::OpenButtonClick(QObject*) {
+  const QStringList files = Application().GetDialogs().OpenFiles(OpenDialog1(kPlayListsFilter));
+  if (files.isEmpty()) return;
+  const QString path = files.first();
+  // Read first: a file that cannot be read leaves the list, its file and the title alone.
+  ReadPlayList(path);
+  PlayListFile = path;
+  SetCaption(kTitle + PlayListFile);
+}
+
+void TMainForm::SaveButtonClick(QObject*) {
+  if (!PlayListFile.isEmpty()) {
+    WritePlayList(PlayListFile);
+    return;
+  }
+  const QString path = Application().GetDialogs().SaveFile(SaveDialog1(kPlayListsFilter));
+  if (path.isEmpty()) return;
+  // Kept even when the write fails, so the next Save tries the same file without asking.
+  PlayListFile = path;
+  WritePlayList(PlayListFile);
+  SetCaption(kTitle + PlayListFile);
+}
+
+void TMainForm::ReadPlayList(const QString& path) {
+  ListBox1->Items().Assign(ReadPlayListFile(path));
+}
+
+void TMainForm::WritePlayList(const QString& path) {
+  WritePlayListFile(path, ListBox1->Items().Items());
+}
 
 }  // namespace ostrivo

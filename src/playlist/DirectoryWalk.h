@@ -1,0 +1,27 @@
+#pragma once
+// The directory walk behind Add directory and "/dir".
+
+#include <QByteArray>
+#include <cstddef>
+#include <vector>
+
+namespace ostrivo {
+
+// True when the name's last four characters, with A-Z lowered, are one of ".wav", ".mid",
+// ".cda", ".avi", ".jpg", ".bmp", ".mov", ".mpg", ".mp3".
+bool HasMediaEnding(const char* name, std::size_t length);
+
+// Appends D + name for every entry of the directory D whose name has a media ending, in the
+// order the file system lists them; D is the directory with one "/" at its end. Names that
+// begin with a dot are passed over. With recurse, every other entry that is a plain directory
+// (not a symbolic link) is walked where it is met, before the next entry. A directory that
+// cannot be listed adds nothing; an empty directory text is no directory at all.
+void WalkDirectory(const QByteArray& directory, bool recurse, std::vector<QByteArray>& entries);
+
+// Remove directory's match: the entry begins with the directory text (already lowered), with
+// A-Z lowered in the entry. No separator is needed after the directory text.
+bool StartsWithDirectory(const QByteArray& entry, const QByteArray& lowerDirectory);
+// A-Z lowered; every other byte unchanged.
+QByteArray AsciiLower(QByteArray text);
+
+}  // namespace ostrivo
