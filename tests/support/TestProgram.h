@@ -18,7 +18,7 @@
 #include "app/Forms.h"
 #include "framework/Time.h"
 #include "platform/media/SimulatedMediaBackend.h"
-#include "platform/mixer/MixerDriver.h"
+#include "platform/mixer/SimulatedMixerDriver.h"
 #include "platform/registry/FileRegistryHives.h"
 #include "platform/shell/ShellServices.h"
 #include "support/ScriptedDialogs.h"
@@ -35,36 +35,8 @@ class TSplashForm;
 
 namespace ostrivo::test {
 
-#if __has_include("platform/mixer/SimulatedMixerDriver.h")
-}  // namespace ostrivo::test
-#include "platform/mixer/SimulatedMixerDriver.h"
-namespace ostrivo::test {
+// The mixer driver the tests use: no device until a test builds one before Create().
 using TestMixerDriver = SimulatedMixerDriver;
-#else
-// Until the simulated mixer exists: a system without mixer devices.
-class TestMixerDriver : public MixerDriver {
- public:
-  std::uint32_t DeviceCount() override { return 0; }
-  MMRESULT OpenDevice(std::uint32_t) override { return MMSYSERR_BADDEVICEID; }
-  void CloseDevice(std::uint32_t) override {}
-  MMRESULT GetDevCaps(std::uint32_t, MIXERCAPSA&) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT GetLineInfo(std::uint32_t, std::uint32_t, MIXERLINEA&) override {
-    return MMSYSERR_BADDEVICEID;
-  }
-  MMRESULT GetLineControls(std::uint32_t, std::uint32_t, MIXERLINECONTROLSA&,
-                           std::span<MIXERCONTROLA>) override {
-    return MMSYSERR_BADDEVICEID;
-  }
-  MMRESULT GetControlDetails(std::uint32_t, const MIXERCONTROLDETAILS&,
-                             std::span<std::uint32_t>) override {
-    return MMSYSERR_BADDEVICEID;
-  }
-  MMRESULT SetControlDetails(std::uint32_t, const MIXERCONTROLDETAILS&,
-                             std::span<const std::uint32_t>) override {
-    return MMSYSERR_BADDEVICEID;
-  }
-};
-#endif
 
 class TestProgram {
  public:
