@@ -152,9 +152,12 @@ class TMainForm : public QMainWindow {
   void ShowStatus(const QString& text);
   // "Playing " + entry + " - " h:m:s + " of " h:m:s.
   QString PositionText(int32_t positionSeconds, int32_t lengthSeconds) const;
+  // The pause after each item, seconds; 0 when the option is not a whole number.
+  int32_t PauseAfterItem();
 
   // ---- Playback clock (player/PlaybackClock.cpp) ----
   void Timer1Timer(QObject* Sender);
+  int32_t ClockSecond = -1;  // the second of the day the Clock label shows
 
   // ---- Stepping and seeking (player/Stepping.cpp) ----
   void NextButtonClick(QObject* Sender);

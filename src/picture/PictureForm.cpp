@@ -1,28 +1,47 @@
-// Placeholder design of the picture window: its presentation arrives with the playback change.
+// The picture window's design and its operations: border, automatic scrolling, showing
+// maximized on top, focus, scroll reset and colour. The picture control TImage lives here too.
+#include <QGuiApplication>
+#include <QMoveEvent>
 #include <QPainter>
-#include <QScrollArea>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "app/Forms.h"
 #include "picture/PictureUnit.h"
 
 namespace ostrivo {
 
-TImage::TImage(QWidget* parent) : QWidget(parent) {}
+// ---- TImage ----
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Image1"));
+  // The picture covers the control; what it leaves free shows the window's colour.
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
 void TImage::SetPicture(QImage picture) {
   picture_ = std::move(picture);
-  rows_ = -1;
+  partial_ = nullptr;
   resize(picture_.size());
   update();
 }
+
 void TImage::UpdateProgress(const QImage& partial, int rows) {
-  picture_ = partial;
-  rows_ = rows;
-  update();
+  if (size() != partial.size()) resize(partial.size());
+  partial_ = &partial;
+  rows_ = std::clamp(rows, 0, partial.height());
+  repaint();
+  partial_ = nullptr;
 }
+
 void TImage::SetStretch(bool on) {
+  if (stretch_ == on) return;
   stretch_ = on;
   update();
 }
+
 int TImage::Left() const {
   return x();
 }
@@ -31,51 +50,230 @@ int TImage::Top() const {
 }
 void TImage::SetLeft(int v) {
   move(v, y());
+  if (OnBoundsChanged) OnBoundsChanged();
 }
 void TImage::SetTop(int v) {
   move(x(), v);
+  if (OnBoundsChanged) OnBoundsChanged();
 }
 void TImage::SetWidth(int v) {
-  resize(v, height());
+  resize(std::max(v, 0), height());
+  if (OnBoundsChanged) OnBoundsChanged();
 }
 void TImage::SetHeight(int v) {
-  resize(width(), v);
+  resize(width(), std::max(v, 0));
+  if (OnBoundsChanged) OnBoundsChanged();
 }
+
 void TImage::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  if (partial_) {
+    // Incremental display: the rows decoded so far, at natural size.
+    p.drawImage(QPoint(0, 0), *partial_, QRect(0, 0, partial_->width(), rows_));
+    return;
+  }
+  if (picture_.isNull()) return;
+  // Nearest-pixel scaling, clipped by the painter to what is exposed: a picture zoomed far
+  // beyond the screen costs no more than one that fits.
   if (stretch_)
     p.drawImage(rect(), picture_);
   else
     p.drawImage(0, 0, picture_);
 }
 
+void TImage::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (OnBoundsChanged) OnBoundsChanged();
+}
+
+void TImage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (OnBoundsChanged) OnBoundsChanged();
+}
+
+// ---- TPictureForm ----
+
+namespace {
+constexpr int kScrollIncrement = 8;
+}
+
 TPictureForm::TPictureForm(Forms& forms) : QWidget(nullptr), forms_(forms) {
-  scroll_ = new QScrollArea(this);
-  canvas_ = new QWidget;
-  scroll_->setWidget(canvas_);
-  Image1 = new TImage(canvas_);
+  setObjectName(QStringLiteral("PictureForm"));
+  // Key preview: the window itself holds the focus, so it sees every key first.
+  setFocusPolicy(Qt::StrongFocus);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, pal.color(QPalette::Button));  // the standard face colour
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("Client"));
+  client_->setAutoFillBackground(true);
+  client_->setFocusPolicy(Qt::NoFocus);
+
+  hbar_ = new QScrollBar(Qt::Horizontal, this);
+  vbar_ = new QScrollBar(Qt::Vertical, this);
+  for (QScrollBar* bar : {hbar_, vbar_}) {
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->setRange(0, 0);
+    bar->setSingleStep(kScrollIncrement);
+    bar->hide();
+  }
+  connect(hbar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(v, vpos_); });
+  connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(hpos_, v); });
+
+  Image1 = new TImage(client_);
+  Image1->installEventFilter(this);
+  Image1->OnBoundsChanged = [this] { UpdateScrollRanges(); };
+
+  SetTitleVisible(false);
+  SetAutoScroll(true);
+  resize(640, 480);
 }
-TPictureForm::~TPictureForm() = default;
-void TPictureForm::ShowPicture(const QByteArray&) {}
+
+TPictureForm::~TPictureForm() {
+  Image1->OnBoundsChanged = nullptr;
+}
+
 int TPictureForm::ClientWidth() const {
-  return width();
+  return width() - (vbar_->isHidden() ? 0 : vbar_->sizeHint().width());
 }
+
 int TPictureForm::ClientHeight() const {
-  return height();
+  return height() - (hbar_->isHidden() ? 0 : hbar_->sizeHint().height());
 }
-void TPictureForm::FocusPicture() {}
-void TPictureForm::ResetScroll() {}
+
+void TPictureForm::LayoutClient() {
+  const int cw = ClientWidth(), ch = ClientHeight();
+  client_->setGeometry(0, 0, std::max(cw, 0), std::max(ch, 0));
+  hbar_->setGeometry(0, ch, std::max(cw, 0), height() - ch);
+  vbar_->setGeometry(cw, 0, width() - cw, std::max(ch, 0));
+  hbar_->setPageStep(std::max(cw, 1));
+  vbar_->setPageStep(std::max(ch, 1));
+}
+
+void TPictureForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  UpdateScrollRanges();
+  LayoutClient();
+}
+
+void TPictureForm::SetTitleVisible(bool on) {
+  if (on == titleVisible_ && windowFlags().testFlag(Qt::Window)) return;
+  titleVisible_ = on;
+  Qt::WindowFlags flags = Qt::Window | Qt::WindowStaysOnTopHint;
+  if (on)
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowCloseButtonHint;
+  else
+    flags |= Qt::FramelessWindowHint;
+  setWindowFlags(flags);
+}
+
+void TPictureForm::SetAutoScroll(bool on) {
+  autoScroll_ = on;
+  if (!on) {
+    // The ranges drop to zero: the view returns to the origin.
+    ScrollTo(0, 0);
+    for (QScrollBar* bar : {hbar_, vbar_}) {
+      const QSignalBlocker block(bar);
+      bar->setRange(0, 0);
+      bar->setTracking(false);
+      bar->hide();
+    }
+    LayoutClient();
+    return;
+  }
+  hbar_->setTracking(true);
+  vbar_->setTracking(true);
+  UpdateScrollRanges();
+}
+
+void TPictureForm::UpdateScrollRanges() {
+  if (!autoScroll_ || updatingRanges_) return;
+  updatingRanges_ = true;
+  // The picture in origin coordinates; everything from the origin to its far edges can be
+  // scrolled to, and so can a part that lies left of or above the origin.
+  const int left = Image1->x() + hpos_, top = Image1->y() + vpos_;
+  const int w = Image1->width(), h = Image1->height();
+  const int barW = vbar_->sizeHint().width(), barH = hbar_->sizeHint().height();
+  bool showH = false, showV = false;
+  int hmin = 0, hmax = 0, vmin = 0, vmax = 0;
+  for (int pass = 0; pass < 3; ++pass) {
+    const int cw = width() - (showV ? barW : 0), ch = height() - (showH ? barH : 0);
+    hmin = std::min(0, left);
+    hmax = std::max(0, left + w - cw);
+    vmin = std::min(0, top);
+    vmax = std::max(0, top + h - ch);
+    showH = hmax > hmin;
+    showV = vmax > vmin;
+  }
+  hbar_->setVisible(showH);
+  vbar_->setVisible(showV);
+  LayoutClient();
+  // Changing a range may move its position inside it, which scrolls (valueChanged).
+  hbar_->setRange(hmin, hmax);
+  vbar_->setRange(vmin, vmax);
+  updatingRanges_ = false;
+}
+
+void TPictureForm::ScrollTo(int h, int v) {
+  const int dx = h - hpos_, dy = v - vpos_;
+  if (dx == 0 && dy == 0) return;
+  hpos_ = h;
+  vpos_ = v;
+  Image1->move(Image1->x() - dx, Image1->y() - dy);
+}
+
+void TPictureForm::SetHorzScrollPosition(int v) {
+  if (!autoScroll_) return;
+  hbar_->setValue(std::clamp(v, hbar_->minimum(), hbar_->maximum()));
+  ScrollTo(hbar_->value(), vpos_);  // also when tracking is off
+}
+
+void TPictureForm::SetVertScrollPosition(int v) {
+  if (!autoScroll_) return;
+  vbar_->setValue(std::clamp(v, vbar_->minimum(), vbar_->maximum()));
+  ScrollTo(hpos_, vbar_->value());
+}
+
+void TPictureForm::ResetScroll() {
+  SetHorzScrollPosition(0);
+  SetVertScrollPosition(0);
+}
+
+void TPictureForm::ShowMaximized() {
+  QRect area = WorkArea;
+  if (area.isEmpty()) {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (s) area = s->availableGeometry();
+  }
+  // The geometry first, so the client size is known at once, also where no window manager
+  // maximizes the window.
+  if (!area.isEmpty()) setGeometry(area);
+  if (WorkArea.isEmpty())
+    showMaximized();
+  else
+    show();
+  raise();
+  activateWindow();
+}
+
+void TPictureForm::FocusPicture() {
+  if (!isActiveWindow()) activateWindow();
+  if (!hasFocus()) setFocus(Qt::OtherFocusReason);
+}
+
 QColor TPictureForm::Color() const {
   return palette().color(QPalette::Window);
 }
-void TPictureForm::SetColor(const QColor&) {}
-int TPictureForm::HorzScrollPosition() const {
-  return 0;
+
+void TPictureForm::SetColor(const QColor& color) {
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, color);
+  setPalette(pal);
+  client_->setPalette(pal);
+  update();
 }
-int TPictureForm::VertScrollPosition() const {
-  return 0;
-}
-void TPictureForm::SetHorzScrollPosition(int) {}
-void TPictureForm::SetVertScrollPosition(int) {}
 
 }  // namespace ostrivo

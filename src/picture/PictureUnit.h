@@ -2,15 +2,22 @@
 // TPictureForm: the full-screen picture window. Created hidden at start and kept for the whole
 // run; ShowPicture loads, sizes and places a picture entry and starts its display time. Its
 // zoom and pan handlers are in picture/ZoomPan.cpp.
+//
+// The client area scrolls the way the classic scrolling window does: scrolling moves the
+// picture control, so Image1's Left and Top are always relative to the visible client area,
+// and the scroll positions count from the origin the picture was placed against. While
+// automatic scrolling is on, the scroll ranges follow the picture control wherever it moves.
 
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
-class QScrollArea;
+class QScrollBar;
 
 namespace ostrivo {
 
@@ -25,7 +32,9 @@ class TImage : public QWidget {
   const QImage& Picture() const { return picture_; }
   // Takes the picture and its natural size.
   void SetPicture(QImage picture);
-  // Shows rows [0, rows) of a picture still being decoded (incremental display).
+  // Shows rows [0, rows) of a picture still being decoded (incremental display): the control
+  // takes the picture's natural size and is drawn at once. The picture is only borrowed for
+  // the call, so the decoder's buffer is never copied.
   void UpdateProgress(const QImage& partial, int rows);
   bool Stretch() const { return stretch_; }
   void SetStretch(bool on);
@@ -36,12 +45,18 @@ class TImage : public QWidget {
   void SetWidth(int v);
   void SetHeight(int v);
 
+  // Called after every move or resize (the window's automatic scrolling follows them).
+  std::function<void()> OnBoundsChanged;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QImage picture_;
-  int rows_ = -1;  // -1: the whole picture
+  const QImage* partial_ = nullptr;  // during UpdateProgress only
+  int rows_ = 0;
   bool stretch_ = false;
 };
 
@@ -54,18 +69,40 @@ class TPictureForm : public QWidget {
 
   // ---- Presentation (picture/ShowPicture.cpp) ----
   void ShowPicture(const QByteArray& entry);
+  // The fit step: shrinks a picture control larger than the client area, keeping its shape.
+  void FitPicture();
+
+  // ---- Design and operations (picture/PictureForm.cpp) ----
   // The client area's size (the whole window while scrolling is off).
   int ClientWidth() const;
   int ClientHeight() const;
+  // The surface the picture control lies on (the client area).
+  QWidget* Client() const { return client_; }
   void FocusPicture();
   // Both scroll positions to 0.
   void ResetScroll();
   QColor Color() const;
   void SetColor(const QColor& color);
-  int HorzScrollPosition() const;
-  int VertScrollPosition() const;
+  int HorzScrollPosition() const { return hpos_; }
+  int VertScrollPosition() const { return vpos_; }
   void SetHorzScrollPosition(int v);  // kept within the scroll bar's range
   void SetVertScrollPosition(int v);
+  QScrollBar* HorzScrollBar() const { return hbar_; }
+  QScrollBar* VertScrollBar() const { return vbar_; }
+
+  // A single fixed border with a caption bar (on), or no border at all (off).
+  void SetTitleVisible(bool on);
+  bool TitleVisible() const { return titleVisible_; }
+  // Automatic scrolling. Off: both ranges drop to zero (the view returns to the origin), the
+  // scroll bars are hidden and thumb tracking is off. On: the ranges follow the picture
+  // control, the scroll bars show where there is something to scroll, thumbs track.
+  void SetAutoScroll(bool on);
+  bool AutoScroll() const { return autoScroll_; }
+  // Shows the window maximized, on top and in front.
+  void ShowMaximized();
+  // The area a maximized window fills; empty (the default) means the screen's available
+  // area. Lets a headless run give the window any size it needs.
+  QRect WorkArea;
 
   // ---- Zoom and pan (picture/ZoomPan.cpp) ----
   void FormKeyPress(QChar Key);
@@ -85,11 +122,22 @@ class TPictureForm : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void UpdateScrollRanges();
+  void LayoutClient();
+  void ScrollTo(int h, int v);
+
   Forms& forms_;
-  QScrollArea* scroll_;
-  QWidget* canvas_;
+  QWidget* client_;
+  QScrollBar* hbar_;
+  QScrollBar* vbar_;
+  int hpos_ = 0;
+  int vpos_ = 0;
+  bool autoScroll_ = true;
+  bool titleVisible_ = true;
+  bool updatingRanges_ = false;
 };
 
 }  // namespace ostrivo

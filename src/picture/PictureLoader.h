@@ -1,0 +1,37 @@
+#pragma once
+// Loading picture entries: ".jpg" files are decoded by libjpeg, ".bmp" files are read as
+// Windows bitmaps. Every picture comes out as a QImage in Format_RGB32, top row first.
+//
+// Errors: EFOpenError "Cannot open file %s" (missing or unreadable file, or not a regular
+// file), EInvalidGraphic "Bitmap image is not valid", EJPEG "JPEG error #%d" (libjpeg's message
+// code), and EInvalidGraphic for a picture whose declared size is too large to hold.
+
+#include <QByteArray>
+#include <QImage>
+#include <cstdint>
+#include <functional>
+
+namespace ostrivo {
+
+// The most decoded pixel memory one picture may take: 512 MiB, i.e. some 134 million pixels.
+constexpr std::int64_t kMaxPictureBytes = std::int64_t{512} << 20;
+
+// Called while a picture decodes: the picture so far (its natural size; rows [0, rows) are
+// decoded) and the number of decoded rows. The image is the decoder's own buffer: read it during
+// the call only.
+using PictureProgress = std::function<void(const QImage& partial, int rows)>;
+
+// Loads by the extension (the last four characters, letters lowered): ".jpg" or ".bmp".
+QImage LoadPicture(const QByteArray& path, const PictureProgress& progress = {},
+                   int progressIntervalMs = 40);
+// A JPEG file. progress runs at most every progressIntervalMs of decoding (0: after every
+// band of rows), never for a picture decoded faster than that.
+QImage LoadJpeg(const QByteArray& path, const PictureProgress& progress = {},
+                int progressIntervalMs = 40);
+// A Windows bitmap file: core, info, V4 and V5 headers; 1, 4, 8, 16, 24 and 32 bits per pixel;
+// uncompressed, bit fields, RLE8 and RLE4; bottom-up and top-down.
+QImage LoadBitmap(const QByteArray& path);
+// The same from the file's bytes.
+QImage ReadBitmap(const QByteArray& data);
+
+}  // namespace ostrivo
