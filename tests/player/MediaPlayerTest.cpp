@@ -247,6 +247,21 @@ TEST_F(MediaPlayerTest, PauseTogglesAndResumingAsksForANewNotice) {
   EXPECT_EQ(notices[1].at, 7000);
 }
 
+TEST_F(MediaPlayerTest, AResumeThatFailsFallsBackToPlay) {
+  OpenFile("/m/a.wav");
+  Call([&] { player.Play(); });
+  time.Advance(1000);
+  Call([&] { player.Pause(); });
+  media.SetResumeFails(true);
+  const int playsBefore = media.PlayCount();
+  Call([&] { player.Pause(); });
+  EXPECT_EQ(player.Mode(), mpPlaying);
+  EXPECT_EQ(media.PlayCount(), playsBefore + 1);
+  EXPECT_EQ(player.Position(), 1000);
+  time.Advance(2000);
+  EXPECT_EQ(Values(), (V{nvSuperseded, nvSuccessful}));
+}
+
 TEST_F(MediaPlayerTest, APlayThatBreaksOffReportsFailure) {
   media.AddFileFailingInPlay("/m/cut.avi", 4000, 1500);
   OpenFile("/m/cut.avi");

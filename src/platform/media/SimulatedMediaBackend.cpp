@@ -69,6 +69,7 @@ class SimulatedMediaBackend::Stream : public MediaStream {
 
   int Resume(EndHandler onEnd) override {
     if (mode_ != MediaMode::Paused) return kMediaNotSupported;
+    if (owner_.resumeFails_) return kMediaFailed;
     onEnd_ = std::move(onEnd);
     Run();
     return kMediaOk;

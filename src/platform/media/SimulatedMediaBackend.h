@@ -45,6 +45,8 @@ class SimulatedMediaBackend : public MediaBackend {
   // Puts a disc with these track lengths in the drive (tracks follow one another from 0).
   void SetCD(std::vector<std::int64_t> trackLengthsMs);
   void EjectCD();
+  // While set, resuming a paused medium fails (the device then falls back to Play).
+  void SetResumeFails(bool fails) { resumeFails_ = fails; }
 
   // --- observing --------------------------------------------------------------------------
   // Every Open asked for, in order (failed ones included).
@@ -80,6 +82,7 @@ class SimulatedMediaBackend : public MediaBackend {
   Scheduler& scheduler_;
   std::map<QByteArray, FileInfo> files_;
   bool hasCD_ = false;
+  bool resumeFails_ = false;
   std::vector<std::int64_t> cdTracks_;
   std::vector<MediaOpenRequest> requests_;
   std::vector<Stream*> streams_;  // open, oldest first

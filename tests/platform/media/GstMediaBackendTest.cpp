@@ -208,8 +208,8 @@ TEST_F(GstMediaTest, FilesThatCannotBePlayedFailToOpenWithGStreamersText) {
   EXPECT_FALSE(garbage.trimmed().isEmpty());
   EXPECT_FALSE(player.IsOpen());
 
-  const QString empty = OpenError(QByteArray());
-  EXPECT_NE(empty, "<opened>");
+  // GStreamer has no words for a device without a file.
+  EXPECT_EQ(OpenError(QByteArray()), "Unknown error code");
   EXPECT_FALSE(player.IsOpen());
 }
 
