@@ -17,6 +17,8 @@ namespace ostrivo {
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Image1"));
+  // The mouse handlers hear every move, with or without a button held.
+  setMouseTracking(true);
   // The picture covers the control; what it leaves free shows the window's colour.
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
