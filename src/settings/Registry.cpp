@@ -86,10 +86,33 @@ QString TRegistry::ReadString(const QString& name) {
 }
 
 void TRegistry::WriteString(const QString& name, const QString& value) {
-  const auto hive = d_->RootHive();
-  if (!hive || !d_->current ||
-      !d_->hives.SetValue(*hive, *d_->current, name, RegistryValue::String(value.toUtf8())))
+  if (!TryWriteString(name, value))
     throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(name));
+}
+
+bool TRegistry::TryWriteString(const QString& name, const QString& value) {
+  const auto hive = d_->RootHive();
+  return hive && d_->current &&
+         d_->hives.SetValue(*hive, *d_->current, name, RegistryValue::String(value.toUtf8()));
+}
+
+TRegDataType TRegistry::GetDataType(const QString& name) {
+  const auto hive = d_->RootHive();
+  if (!hive || !d_->current) return rdUnknown;
+  const auto value = d_->hives.GetValue(*hive, *d_->current, name);
+  if (!value) return rdUnknown;
+  switch (value->type) {
+    case REG_SZ:
+      return rdString;
+    case REG_EXPAND_SZ:
+      return rdExpandString;
+    case REG_DWORD:
+      return rdInteger;
+    case REG_BINARY:
+      return rdBinary;
+    default:
+      return rdUnknown;
+  }
 }
 
 bool TRegistry::DeleteValue(const QString& name) {

@@ -16,6 +16,8 @@ using HKEY = uint32_t;
 constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
 constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
 
+enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
+
 class TRegistry {
  public:
   explicit TRegistry(RegistryHives& hives);
@@ -38,6 +40,12 @@ class TRegistry {
   // The current key's full path below the root, without a leading backslash, in the case the
   // names were created with; empty for none (and for the root itself).
   QString CurrentPath() const;
+
+  // The type of a value of the current key; rdUnknown when there is none (or for a type
+  // without a name here).
+  TRegDataType GetDataType(const QString& name);
+  // WriteString reporting a failure by its result rather than the error.
+  bool TryWriteString(const QString& name, const QString& value);
 
   // Whether a key is current (the root itself may be).
   bool HasCurrentKey() const;

@@ -1,1 +1,1 @@
-list(APPEND OSTRIVO_TEST_DEPS ostrivo_registry)
+list(APPEND OSTRIVO_TEST_DEPS ostrivo_registry ostrivo_testprogram)
