@@ -1,0 +1,70 @@
+#pragma once
+// A started program for the play-list commands: every command runs through the application's
+// guard, as a click does, so errors end up in message boxes.
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <sys/mount.h>
+
+#include "app/Forms.h"
+#include "main/MainUnit.h"
+#include "support/TestProgram.h"
+
+namespace ostrivo::test {
+
+class PlayList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    p.Create();
+    p.Start();
+  }
+
+  TMainForm& M() { return p.Main(); }
+  void Do(void (TMainForm::*handler)(QObject*)) {
+    p.forms->Application.Guard([&] { (p.Main().*handler)(nullptr); });
+  }
+  QString Title() const { return p.Main().Caption(); }
+  QStringList Errors() const { return p.dialogs.Errors(); }
+  // The error handler's text for a message.
+  static QString Shown(const QString& message) { return TApplication::ErrorText(message); }
+
+  TestProgram p;
+  TempDir files;
+};
+
+// A small file system of its own (tmpfs), mounted over a folder while the object lives. Needs
+// the right to mount; tests skip when the machine does not give it.
+class ScratchMount {
+ public:
+  ScratchMount(const QString& path, const char* size)
+      : path_(QFile::encodeName(path)),
+        mounted_(mount("tmpfs", path_.constData(), "tmpfs", 0,
+                       (QByteArray("size=") + size).constData()) == 0) {}
+  ~ScratchMount() {
+    if (mounted_ && umount(path_.constData()) != 0) umount2(path_.constData(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+
+ private:
+  QByteArray path_;
+  bool mounted_;
+};
+
+// Puts the process's current directory back after a test that moves it.
+class CurrentDirectoryGuard {
+ public:
+  CurrentDirectoryGuard() : saved_(QDir::currentPath()) {}
+  ~CurrentDirectoryGuard() { QDir::setCurrent(saved_); }
+
+ private:
+  QString saved_;
+};
+
+}  // namespace ostrivo::test
+
+// Readable failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
