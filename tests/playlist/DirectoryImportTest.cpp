@@ -1,9 +1,9 @@
 // Add directory, Remove directory and the walk behind them.
 
+#include <sys/mount.h>
 #include <QCheckBox>
 #include <QFile>
 #include <algorithm>
-#include <sys/mount.h>
 
 #include "playlist/AddDirUnit.h"
 #include "playlist/PlayListFixture.h"
@@ -20,9 +20,9 @@ class Directories : public PlayList {
   void SetUp() override {
     PlayList::SetUp();
     d = files.MakeDir(QStringLiteral("d"));
-    for (const char* name : {"d/a.WAV", "d/b.txt", "d/c.mp3", "d/LOUD.MP3", "d/.x.wav", "d/x.mp",
-                             "d/clips.avi/inside.wav", "d/.hidden/h.wav", "d/s/s1.mid",
-                             "d/s/t/t1.jpg", "d/s/notes"})
+    for (const char* name :
+         {"d/a.WAV", "d/b.txt", "d/c.mp3", "d/LOUD.MP3", "d/.x.wav", "d/x.mp",
+          "d/clips.avi/inside.wav", "d/.hidden/h.wav", "d/s/s1.mid", "d/s/t/t1.jpg", "d/s/notes"})
       files.Write(QString::fromLatin1(name), "x");
     QFile::link(d + QStringLiteral("/s"), d + QStringLiteral("/link"));
     QFile::link(d, d + QStringLiteral("/loop"));
@@ -47,8 +47,8 @@ TEST_F(Directories, WalkAddsMediaFilesByTheirEndingInAnyCase) {
   Recurse(false);
   M().SetCaption(QStringLiteral("Ostrivo 1.0 - Untitled"));
   AddDirectory(d);
-  EXPECT_EQ(Sorted(p.Entries()), Sorted({In("a.WAV"), In("c.mp3"), In("LOUD.MP3"),
-                                         In("clips.avi"), In("alias.wav")}));
+  EXPECT_EQ(Sorted(p.Entries()),
+            Sorted({In("a.WAV"), In("c.mp3"), In("LOUD.MP3"), In("clips.avi"), In("alias.wav")}));
   EXPECT_EQ(Title(), QStringLiteral("Ostrivo 1.0 - Untitled - ") + d);
 }
 
@@ -181,10 +181,9 @@ TEST_F(Directories, RemoveTakesEveryEntryThatBeginsWithTheDirectoryInAnyCase) {
   CurrentDirectoryGuard keep;
   const QString music = files.MakeDir(QStringLiteral("Music"));
   const QByteArray base = QFile::encodeName(files.Path());
-  const QList<QByteArray> entries{base + "/Music/a.wav",   "Stop",
-                                  base + "/MUSIC/b.mid",   base + "/other/Music/a.wav",
-                                  base + "/Musical/c.wav", "Pause: 5",
-                                  base + "/Music.wav",     base + "/Musi.wav"};
+  const QList<QByteArray> entries{
+      base + "/Music/a.wav",   "Stop",     base + "/MUSIC/b.mid", base + "/other/Music/a.wav",
+      base + "/Musical/c.wav", "Pause: 5", base + "/Music.wav",   base + "/Musi.wav"};
   p.SetEntries(entries);
   p.Main().ListBox1->SetItemIndex(3);
   const QString title = Title();

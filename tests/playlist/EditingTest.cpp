@@ -137,7 +137,8 @@ TEST_F(Editing, SortKeepsTheScrollPosition) {
   M().resize(400, 300);
   M().show();
   std::vector<QByteArray> entries;
-  for (int i = 0; i < 2000; ++i) entries.push_back("/m/" + QByteArray::number((i * 7919) % 2000) + ".wav");
+  for (int i = 0; i < 2000; ++i)
+    entries.push_back("/m/" + QByteArray::number((i * 7919) % 2000) + ".wav");
   p.Main().ListBox1->Items().Assign(entries);
   TListBox& list = *p.Main().ListBox1;
   list.doItemsLayout();
@@ -161,10 +162,36 @@ TEST(EntrySort, AgreesWithTheCollatorInLocalesThatDoNotSortLetterByLetter) {
   // Paths with case, digits, punctuation and accents; "aa", "ch" and "ll" are single letters
   // in some collations, accents count only after the letters in others, control characters
   // are ignored by most.
-  const char* parts[] = {"a",  "A",  "aa", "Ab", "b",   "ch",     "Ch",     "ci", "h",  "ll",
-                         "lo", "é",  "e",  "É",  "f",   "z",      "Å",      "ø",  "_",  "-",
-                         " ",  "1",  "10", "2",  "\t",  "\xe2\x80\x8b", "\xf0\x9f\x8e\xb5", "x",
-                         "~",  "."};
+  const char* parts[] = {"a",
+                         "A",
+                         "aa",
+                         "Ab",
+                         "b",
+                         "ch",
+                         "Ch",
+                         "ci",
+                         "h",
+                         "ll",
+                         "lo",
+                         "é",
+                         "e",
+                         "É",
+                         "f",
+                         "z",
+                         "Å",
+                         "ø",
+                         "_",
+                         "-",
+                         " ",
+                         "1",
+                         "10",
+                         "2",
+                         "\t",
+                         "\xe2\x80\x8b",
+                         "\xf0\x9f\x8e\xb5",
+                         "x",
+                         "~",
+                         "."};
   std::vector<QByteArray> entries;
   uint32_t seed = 12345;
   for (int i = 0; i < 3000; ++i) {

@@ -1,12 +1,12 @@
 // New, Open and Save: the file format byte for byte, the title, and what a failure leaves.
 
-#include <QFile>
-#include <QFileInfo>
-#include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
 
 #include "playlist/PlayListFixture.h"
 
@@ -25,7 +25,8 @@ TEST_F(Files, SaveAfterNewAsksOnceAndWritesEveryEntryWithCrLf) {
   Do(&TMainForm::SaveButtonClick);
 
   ASSERT_EQ(p.dialogs.saveRequests.size(), 1u);
-  EXPECT_EQ(p.dialogs.saveRequests[0].Filter, QStringLiteral("Ostrivo Play Lists|*.osp|All files|*.*"));
+  EXPECT_EQ(p.dialogs.saveRequests[0].Filter,
+            QStringLiteral("Ostrivo Play Lists|*.osp|All files|*.*"));
   EXPECT_EQ(p.dialogs.saveRequests[0].FilterIndex, 1);
   const QByteArray bytes = ReadAll(path);
   EXPECT_EQ(bytes, QByteArray("/m/a.wav\r\nPause: 5\r\nStop\r\n"));
@@ -232,7 +233,8 @@ TEST_F(Files, AWriteThatFailsHalfwayLeavesTheOldFileWhole) {
 
 TEST_F(Files, SaveKeepsTheFilesPermissionsAndWritesThroughALink) {
   const QString target = files.Write(QStringLiteral("real.osp"), "old\r\n");
-  ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+  ASSERT_TRUE(
+      QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
   const QString link = files.File(QStringLiteral("link.osp"));
   ASSERT_TRUE(QFile::link(target, link));
   p.SetEntries({"new"});

@@ -2,11 +2,11 @@
 // A started program for the play-list commands: every command runs through the application's
 // guard, as a click does, so errors end up in message boxes.
 
+#include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 #include <ostream>
-#include <sys/mount.h>
 
 #include "app/Forms.h"
 #include "main/MainUnit.h"

@@ -1,0 +1,1 @@
+list(APPEND OSTRIVO_TEST_DEPS ostrivo_platform_fs)
