@@ -17,14 +17,20 @@ Forms::Forms(Services s)
 }
 
 Forms::~Forms() {
-  // The last created goes first; the main window last, so its destruction (which stops
-  // playback) still finds the others.
+  // The last created goes first, the main window last: its destruction stops playback, which
+  // needs the main window only. A window already gone is null from then on.
   delete SplashForm;
+  SplashForm = nullptr;
   delete InsPauseForm;
+  InsPauseForm = nullptr;
   delete AddDirForm;
+  AddDirForm = nullptr;
   delete OptionsForm;
+  OptionsForm = nullptr;
   delete PictureForm;
+  PictureForm = nullptr;
   delete MainForm;
+  MainForm = nullptr;
 }
 
 void Forms::CreateAll() {

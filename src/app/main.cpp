@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/Forms.h"
+#include "app/SplashUnit.h"
 #include "framework/Dialogs.h"
 #include "framework/Time.h"
 #include "main/MainUnit.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
   forms.CreateAll();
   dialogs.SetParent(forms.MainForm);
   forms.MainForm->show();
+  // The splash stays above the main window, also where no window manager keeps it on top.
+  if (forms.SplashForm->isVisible()) forms.SplashForm->raise();
   if (forms.Terminated()) return 0;
   return app.exec();
 }

@@ -1,13 +1,18 @@
 // The main window's design: its controls, menus and the wiring of every handler through the
 // application's guard.
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QResizeEvent>
+#include <memory>
 
 #include "app/Forms.h"
+#include "main/Glyphs.h"
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
 #include "mixer/AMixer.h"
@@ -18,41 +23,113 @@ namespace ostrivo {
 
 namespace {
 
+using glyphs::Glyph;
+
+// How a tool-bar button shows itself: a glyph, a glyph with its own disabled look, or text.
+enum class Face { Glyph, TwoGlyphs, Caption };
+
 struct ButtonDesign {
   TSpeedButton* TMainForm::*field;
+  const char* name;
   int left;
   int width;
   const char* hint;
-  const char* caption;  // shown as text instead of a glyph
+  Face face;
+  Glyph glyph;
+  const char* caption;
 };
 
 const ButtonDesign kButtons[] = {
-    {&TMainForm::NewButton, 0, 20, "New", nullptr},
-    {&TMainForm::OpenButton, 20, 20, "Open", nullptr},
-    {&TMainForm::SaveButton, 39, 20, "Save", nullptr},
-    {&TMainForm::AddDirButton, 65, 20, "Add all files in a specified directory", nullptr},
-    {&TMainForm::RemoveDirButton, 85, 20, "Remove all files coming from a specified directory",
+    {&TMainForm::NewButton, "NewButton", 0, 20, "New", Face::TwoGlyphs, Glyph::New, nullptr},
+    {&TMainForm::OpenButton, "OpenButton", 20, 20, "Open", Face::TwoGlyphs, Glyph::Open, nullptr},
+    {&TMainForm::SaveButton, "SaveButton", 39, 20, "Save", Face::TwoGlyphs, Glyph::Save, nullptr},
+    {&TMainForm::AddDirButton, "AddDirButton", 65, 20, "Add all files in a specified directory",
+     Face::Glyph, Glyph::AddDir, nullptr},
+    {&TMainForm::RemoveDirButton, "RemoveDirButton", 85, 20,
+     "Remove all files coming from a specified directory", Face::Glyph, Glyph::RemoveDir, nullptr},
+    {&TMainForm::AddButton, "AddButton", 111, 20, "Add", Face::Glyph, Glyph::Add, nullptr},
+    {&TMainForm::RemoveButton, "RemoveButton", 131, 19, "Remove", Face::Glyph, Glyph::Remove,
      nullptr},
-    {&TMainForm::AddButton, 111, 20, "Add", nullptr},
-    {&TMainForm::RemoveButton, 131, 19, "Remove", nullptr},
-    {&TMainForm::InsPauseButton, 157, 19, "Insert a pause", nullptr},
-    {&TMainForm::InsStopButton, 176, 20, "Insert a Stop mark", nullptr},
-    {&TMainForm::InsQuitButton, 196, 19, "Insert a Quit mark", nullptr},
-    {&TMainForm::DownButton, 221, 20, "Move downwards", nullptr},
-    {&TMainForm::UpButton, 241, 20, "Move upwards", nullptr},
-    {&TMainForm::RandomizeButton, 260, 20, "Randomize files", nullptr},
-    {&TMainForm::SortButton, 280, 20, "Sorts files alphabetically", nullptr},
-    {&TMainForm::PlayButton, 306, 20, "Play", nullptr},
-    {&TMainForm::PauseButton, 325, 20, "Pause", nullptr},
-    {&TMainForm::StopButton, 345, 19, "Stop", nullptr},
-    {&TMainForm::PreviousButton, 371, 20, "Previous", nullptr},
-    {&TMainForm::NextButton, 390, 20, "Next", nullptr},
-    {&TMainForm::LengthButton, 416, 20, nullptr, nullptr},
-    {&TMainForm::OptionsButton, 442, 20, "Options", nullptr},
-    {&TMainForm::MarkButton, 469, 39, nullptr, "Mark"},
-    {&TMainForm::PlayMarkButton, 508, 39, "Play", "Play"},
-    {&TMainForm::ShellButton, 474, 20, "Options", nullptr},
+    {&TMainForm::InsPauseButton, "InsPauseButton", 157, 19, "Insert a pause", Face::Glyph,
+     Glyph::InsPause, nullptr},
+    {&TMainForm::InsStopButton, "InsStopButton", 176, 20, "Insert a Stop mark", Face::Glyph,
+     Glyph::InsStop, nullptr},
+    {&TMainForm::InsQuitButton, "InsQuitButton", 196, 19, "Insert a Quit mark", Face::Glyph,
+     Glyph::InsQuit, nullptr},
+    {&TMainForm::DownButton, "DownButton", 221, 20, "Move downwards", Face::Glyph, Glyph::Down,
+     nullptr},
+    {&TMainForm::UpButton, "UpButton", 241, 20, "Move upwards", Face::Glyph, Glyph::Up, nullptr},
+    {&TMainForm::RandomizeButton, "RandomizeButton", 260, 20, "Randomize files", Face::Glyph,
+     Glyph::Randomize, nullptr},
+    {&TMainForm::SortButton, "SortButton", 280, 20, "Sorts files alphabetically", Face::Glyph,
+     Glyph::Sort, nullptr},
+    {&TMainForm::PlayButton, "PlayButton", 306, 20, "Play", Face::Glyph, Glyph::Play, nullptr},
+    {&TMainForm::PauseButton, "PauseButton", 325, 20, "Pause", Face::Glyph, Glyph::Pause, nullptr},
+    {&TMainForm::StopButton, "StopButton", 345, 19, "Stop", Face::Glyph, Glyph::Stop, nullptr},
+    {&TMainForm::PreviousButton, "PreviousButton", 371, 20, "Previous", Face::Glyph,
+     Glyph::Previous, nullptr},
+    {&TMainForm::NextButton, "NextButton", 390, 20, "Next", Face::Glyph, Glyph::Next, nullptr},
+    {&TMainForm::LengthButton, "LengthButton", 416, 20, nullptr, Face::Glyph, Glyph::Length,
+     nullptr},
+    {&TMainForm::OptionsButton, "OptionsButton", 442, 20, "Options", Face::Glyph, Glyph::Options,
+     nullptr},
+    {&TMainForm::MarkButton, "MarkButton", 469, 39, nullptr, Face::Caption, Glyph::New, "Mark"},
+    {&TMainForm::PlayMarkButton, "PlayMarkButton", 508, 39, "Play", Face::Caption, Glyph::New,
+     "Play"},
+    {&TMainForm::ShellButton, "ShellButton", 474, 20, "Options", Face::TwoGlyphs, Glyph::Shell,
+     nullptr},
 };
+
+// Key preview: the main window sees every key of its own controls before they do. It runs
+// FormKeyDown and FormKeyPress for a key going down and FormKeyUp for a key going up, then
+// hands the key on to the control it was meant for. An auto-repeated key sends no key-up
+// until the key is really released.
+class KeyPreview : public QObject {
+ public:
+  explicit KeyPreview(TMainForm& form) : QObject(&form), form_(form) {
+    qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    // Our own copy on its way to the control, and up its parents.
+    if (event == forwarding_) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != &form_) return false;
+
+    auto* key = static_cast<QKeyEvent*>(event);
+    QPointer<QObject> target(watched);
+    TApplication& app = form_.Application();
+    if (type == QEvent::KeyPress) {
+      app.Guard([&] { form_.FormKeyDown(key->key(), key->modifiers()); });
+      if (!key->text().isEmpty()) app.Guard([&] { form_.FormKeyPress(key->text().at(0)); });
+    } else if (!key->isAutoRepeat()) {
+      app.Guard([&] { form_.FormKeyUp(key->key(), key->modifiers()); });
+    }
+    if (target) {
+      // The copy travels the usual way (the control, then its parents while none accepts it);
+      // the original stops here so that the form does not see the key twice.
+      std::unique_ptr<QEvent> copy(key->clone());
+      const QEvent* outer = forwarding_;
+      forwarding_ = copy.get();
+      QCoreApplication::sendEvent(target, copy.get());
+      forwarding_ = outer;
+    }
+    key->accept();
+    return true;
+  }
+
+ private:
+  TMainForm& form_;
+  const QEvent* forwarding_ = nullptr;
+};
+
+// The clock label sizes itself to its text: the time of day is wider than "Clock".
+void FitToText(QLabel* label) {
+  label->resize(label->sizeHint().width(), label->height());
+}
 
 }  // namespace
 
@@ -71,6 +148,9 @@ TMainForm::TMainForm(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
   RxTrayIcon1->SetPopupMenu(TrayPopup);
   WireHandlers();
   client_->installEventFilter(this);
+  Panel1->installEventFilter(this);
+  ListBox1->viewport()->installEventFilter(this);
+  new KeyPreview(*this);
   resize(640, 400);
   Application().Guard([this] { FormCreate(this); });
 }
@@ -94,16 +174,31 @@ int TMainForm::ClientHeight() const {
 }
 
 void TMainForm::CreateControls() {
+  // The window's font, which its controls share: the desktop's UI font with 10-pixel
+  // characters.
+  QFont font = QApplication::font();
+  font.setPixelSize(10);
+  client_->setFont(font);
+
   Panel1 = new TPanel(client_);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setGeometry(0, 0, 640, 20);
   for (const ButtonDesign& b : kButtons) {
     auto* button = new TSpeedButton(Panel1);
+    button->setObjectName(QString::fromLatin1(b.name));
     button->setGeometry(b.left, 0, b.width, 20);
     if (b.hint) button->setToolTip(QString::fromLatin1(b.hint));
-    if (b.caption) {
-      button->setText(QString::fromLatin1(b.caption));
-      button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    switch (b.face) {
+      case Face::Glyph:
+        button->SetGlyphs(glyphs::Icon(b.glyph));
+        break;
+      case Face::TwoGlyphs:
+        button->SetGlyphs(glyphs::Icon(b.glyph), glyphs::DisabledIcon(b.glyph));
+        break;
+      case Face::Caption:
+        button->setText(QString::fromLatin1(b.caption));
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        break;
     }
     this->*(b.field) = button;
   }
@@ -120,6 +215,7 @@ void TMainForm::CreateControls() {
   serif.setPixelSize(12);
   Clock->setFont(serif);
   Clock->setStyleSheet(QStringLiteral("color: black; background: transparent;"));
+  FitToText(Clock);
 
   ListBox1 = new TListBox(client_);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -162,9 +258,11 @@ void TMainForm::CreateControls() {
   TrackBar1->setSingleStep(0);
   TrackBar1->setPageStep(0);
   TrackBar1->setFocusPolicy(Qt::ClickFocus);  // not in the tab order
+  TrackBar1->setGeometry(0, 0, 640, 20);
 
   StatusBar1 = new TStatusBar(client_);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setGeometry(0, 0, 640, 20);
 }
 
 void TMainForm::CreateMenus() {
@@ -337,8 +435,22 @@ void TMainForm::changeEvent(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == client_ && event->type() == QEvent::Resize)
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    // The tool bar and the status line are docked to the top and bottom edges at full width;
+    // the layout rule places the rest.
+    Panel1->setGeometry(0, 0, client_->width(), Panel1->height());
+    StatusBar1->setGeometry(0, StatusBar1->y(), client_->width(), StatusBar1->height());
     Application().Guard([&] { FormResize(this); });
+  } else if (watched == Panel1 && event->type() == QEvent::LayoutRequest) {
+    FitToText(Clock);
+  } else if (watched == ListBox1->viewport() &&
+             (event->type() == QEvent::MouseButtonPress ||
+              event->type() == QEvent::MouseButtonDblClick ||
+              event->type() == QEvent::MouseButtonRelease) &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    // The right button opens the context menu and leaves the selection where it is.
+    return true;
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
