@@ -34,6 +34,9 @@ void PlainProfile(TestProgram& p) {
   StoreSettings(p, {{"RandomBoxChecked", "0"},
                     {"ContinuousBoxChecked", "0"},
                     {"RecurseBoxChecked", "0"},
+                    {"FitBoxChecked", "0"},
+                    {"StretchBoxChecked", "0"},
+                    {"TitleBoxChecked", "0"},
                     {"Pause", "0"},
                     {"DisplayTime", "3"}});
 }

@@ -1,0 +1,155 @@
+// The built program as a script meets it: started under X with switches and a prepared
+// configuration folder, it plays, quits by itself and leaves its settings behind.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <cstdint>
+
+#include "platform/registry/FileRegistryHives.h"
+#include "support/TempDir.h"
+
+using namespace ostrivo;
+using ostrivo::test::TempDir;
+
+namespace {
+
+const char* const kSettingNames[] = {
+    "AuxVolumeBoxChecked", "CDVolumeBoxChecked",  "ContinuousBoxChecked", "DisplayTime",
+    "FitBoxChecked",       "MicVolumeBoxChecked", "MidiVolumeBoxChecked", "Pause",
+    "RandomBoxChecked",    "RecurseBoxChecked",   "StretchBoxChecked",    "TitleBoxChecked",
+    "VolumeBoxChecked",    "WaveVolumeBoxChecked"};
+
+QString Program() {
+  return qEnvironmentVariable("OSTRIVO_BINARY_DIR") + "/ostrivo";
+}
+
+// A mono 16-bit WAV of a quiet tone.
+QByteArray Wav(int ms, int rate = 8000) {
+  const std::uint32_t samples = static_cast<std::uint32_t>(rate) * ms / 1000;
+  QByteArray data;
+  for (std::uint32_t i = 0; i < samples; ++i) {
+    const auto v = static_cast<std::int16_t>((i % 40 < 20) ? 1000 : -1000);
+    data.append(static_cast<char>(v & 0xff)).append(static_cast<char>((v >> 8) & 0xff));
+  }
+  auto u32 = [](std::uint32_t v) {
+    QByteArray b(4, 0);
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    return b;
+  };
+  auto u16 = [](std::uint16_t v) {
+    QByteArray b(2, 0);
+    b[0] = static_cast<char>(v & 0xff);
+    b[1] = static_cast<char>(v >> 8);
+    return b;
+  };
+  const auto r = static_cast<std::uint32_t>(rate);
+  return "RIFF" + u32(36 + data.size()) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(r) +
+         u32(r * 2) + u16(2) + u16(16) + "data" + u32(data.size()) + data;
+}
+
+// A configuration folder of a program started before (no first-start questions) whose options
+// play a list once, in order.
+struct Config {
+  TempDir dir;
+  explicit Config(QList<std::pair<QString, QString>> settings) {
+    FileRegistryHives hives(dir.Path());
+    hives.CreateKey(Hive::ClassesRoot, {"Ostrivo.osp", "shell", "Open", "command"});
+    hives.CreateKey(Hive::CurrentUser, {"Software", "Ostrivo"});
+    for (const auto& [name, text] : settings)
+      hives.SetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, name,
+                     RegistryValue::String(text.toUtf8()));
+  }
+  QString Setting(const char* name) {
+    FileRegistryHives hives(dir.Path());
+    const auto v = hives.GetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, name);
+    if (!v) return "<none>";
+    return QString::fromUtf8(v->data.left(v->data.indexOf('\0')));
+  }
+};
+
+struct ProgramRun {
+  bool finished = false;
+  int exitCode = -1;
+  qint64 ms = 0;
+  QByteArray output;
+};
+
+// Runs the program to its end (or kills it after limitMs), on a virtual X display when the
+// tests have none.
+ProgramRun RunProgram(const QStringList& args, const QString& configDir, const QString& workDir,
+                      int limitMs) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("OSTRIVO_CONFIG_DIR", configDir);
+  env.insert("OSTRIVO_AUDIO_SINK", "fakesink sync=true");
+  env.insert("OSTRIVO_VIDEO_SINK", "fakesink");
+  env.remove("QT_QPA_PLATFORM");  // the real X platform, as a user runs it
+  process.setProcessEnvironment(env);
+  process.setWorkingDirectory(workDir);
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  if (env.value("DISPLAY").isEmpty())
+    process.start("xvfb-run", QStringList{"-a", "-s", "-screen 0 1024x768x24", Program()} + args);
+  else
+    process.start(Program(), args);
+  ProgramRun run;
+  QElapsedTimer clock;
+  clock.start();
+  if (!process.waitForStarted(10000)) return run;
+  run.finished = process.waitForFinished(limitMs);
+  run.ms = clock.elapsed();
+  if (!run.finished) {
+    process.kill();
+    process.waitForFinished(5000);
+  }
+  run.exitCode = process.exitCode();
+  run.output = process.readAll();
+  return run;
+}
+
+}  // namespace
+
+TEST(EndToEnd, FilePlayQuitExitsAfterTheFileAndLeavesTheSettingsWithTheSwitchesEffects) {
+  ASSERT_TRUE(QFile::exists(Program())) << Program().toStdString();
+  Config config({{"RandomBoxChecked", "0"},
+                 {"ContinuousBoxChecked", "0"},
+                 {"Pause", "0"},
+                 {"FitBoxChecked", "0"},
+                 {"StretchBoxChecked", "0"},
+                 {"DisplayTime", "3"}});
+  TempDir media;
+  const QString wav = media.Write("a.wav", Wav(1500));
+  const ProgramRun run = RunProgram({"/file", wav, "/play", "/quit", "/fit", "/delay", "9"},
+                                    config.dir.Path(), media.Path(), 30000);
+  ASSERT_TRUE(run.finished) << run.output.toStdString();
+  EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+  // It played the file through before it quit.
+  EXPECT_GE(run.ms, 1500);
+
+  for (const char* name : kSettingNames) EXPECT_NE(config.Setting(name), "<none>") << name;
+  EXPECT_EQ(config.Setting("FitBoxChecked"), "1");
+  EXPECT_EQ(config.Setting("DisplayTime"), "9");
+  EXPECT_EQ(config.Setting("StretchBoxChecked"), "0");
+  EXPECT_EQ(config.Setting("RandomBoxChecked"), "0");
+  EXPECT_EQ(config.Setting("Pause"), "0");
+}
+
+TEST(EndToEnd, TheBundledDemoPlaysToItsQuitMark) {
+  const QString demo = qEnvironmentVariable("OSTRIVO_BINARY_DIR") + "/demo";
+  ASSERT_TRUE(QFile::exists(demo + "/demo.osp"));
+  Config config({{"RandomBoxChecked", "0"},
+                 {"ContinuousBoxChecked", "0"},
+                 {"Pause", "0"},
+                 {"DisplayTime", "1"}});
+  // The demo names its files relative to its own folder.
+  const ProgramRun run = RunProgram({"/open", "demo.osp", "/play"}, config.dir.Path(), demo, 90000);
+  // An error box would keep the program open: it ends only by reaching the Quit mark.
+  ASSERT_TRUE(run.finished) << run.output.toStdString();
+  EXPECT_EQ(run.exitCode, 0);
+  // Two tones, a tune, two pictures and the two-second pause.
+  EXPECT_GE(run.ms, 1200 + 1500 + 5000 + 2000 + 2000);
+  // The list was opened, not changed: the settings were written at the close.
+  EXPECT_EQ(config.Setting("DisplayTime"), "1");
+}
