@@ -1,1 +1,1 @@
-list(APPEND OSTRIVO_TEST_DEPS ostrivo_amixer)
+list(APPEND OSTRIVO_TEST_DEPS ostrivo_amixer ostrivo_testprogram)

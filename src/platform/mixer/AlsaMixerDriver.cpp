@@ -112,8 +112,11 @@ class SndMixerCard : public AlsaCard {
       for (int i = 0; i < n; ++i) {
         auto notifier = std::make_unique<QSocketNotifier>(fds[static_cast<std::size_t>(i)].fd,
                                                           QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated,
-                         [this] { snd_mixer_handle_events(mixer_); });
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
+          // A card that went away keeps its descriptors readable: stop watching it.
+          if (snd_mixer_handle_events(mixer_) < 0)
+            for (auto& n : notifiers_) n->setEnabled(false);
+        });
         notifiers_.push_back(std::move(notifier));
       }
     }
