@@ -21,7 +21,9 @@ static void InitSplashResource() {
 namespace ostrivo {
 
 TSplashForm::TSplashForm(Forms& forms)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // A tool window: no task-bar button of its own. Not Qt's splash-screen type, whose show
+    // runs the pending events before the other windows exist.
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       forms_(forms) {
   InitSplashResource();
   setObjectName(QStringLiteral("SplashForm"));

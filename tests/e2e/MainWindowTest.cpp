@@ -1,0 +1,133 @@
+// The built program under a virtual X display: it starts, shows its splash and then its main
+// window, and screenshots of both are kept in the build folder (artifacts/) for a person to
+// look at.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "platform/registry/FileRegistryHives.h"
+#include "support/TempDir.h"
+
+using namespace ostrivo;
+using ostrivo::test::ReadAll;
+using ostrivo::test::TempDir;
+
+namespace {
+
+// Starts the program, waits until its main window is mapped under its start-up title, takes a
+// screenshot while the splash is up and one after it has gone, then ends the program.
+const char kScript[] = R"sh(
+exe="$1"; out="$2"
+"$exe" & pid=$!
+title='"Ostrivo 1.0 - Untitled"'
+i=0
+until xwininfo -root -tree | grep -qF "$title"; do
+  if ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid"; echo "the program ended with status $? before showing its window"; exit 3
+  fi
+  i=$((i + 1)); [ "$i" -gt 300 ] && { echo "no main window after 30 s"; exit 4; }
+  sleep 0.1
+done
+import -window root "$out/splash.png"
+xwininfo -name "Ostrivo 1.0 - Untitled" > "$out/main-window.txt"
+# The splash lasts three seconds from the start.
+sleep 4
+if ! kill -0 "$pid" 2>/dev/null; then
+  wait "$pid"; echo "the program ended by itself with status $?"; exit 5
+fi
+import -window root "$out/screen.png"
+import -window "$(awk '/Window id:/ {print $4}' "$out/main-window.txt")" "$out/main-window.png"
+xwininfo -root -tree > "$out/windows.txt"
+kill "$pid"; wait "$pid" 2>/dev/null
+exit 0
+)sh";
+
+int Field(const QString& info, const QString& name) {
+  const QRegularExpression re(QRegularExpression::escape(name) + QStringLiteral(":\\s*(-?\\d+)"));
+  const QRegularExpressionMatch m = re.match(info);
+  return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+int DistinctColours(const QImage& image, const QRect& area) {
+  QSet<QRgb> colours;
+  for (int y = area.top(); y <= area.bottom(); y += 2)
+    for (int x = area.left(); x <= area.right(); x += 2) colours.insert(image.pixel(x, y));
+  return colours.size();
+}
+
+}  // namespace
+
+TEST(EndToEnd, TheProgramStartsAndShowsItsMainWindow) {
+  const QString binary = qEnvironmentVariable("OSTRIVO_BINARY_DIR");
+  ASSERT_FALSE(binary.isEmpty()) << "OSTRIVO_BINARY_DIR is not set";
+  const QString exe = binary + QStringLiteral("/ostrivo");
+  ASSERT_TRUE(QFileInfo(exe).isExecutable()) << exe.toStdString() << " has not been built";
+  const QString out = binary + QStringLiteral("/artifacts");
+  QDir().mkpath(out);
+  for (const char* name : {"splash.png", "screen.png", "main-window.png", "main-window.txt"})
+    QFile::remove(out + QLatin1Char('/') + QLatin1String(name));
+
+  // A profile that has been started before: no first-start questions cover the window.
+  TempDir config;
+  {
+    FileRegistryHives hives(config.Path());
+    ASSERT_TRUE(hives.CreateKey(Hive::ClassesRoot, {"Ostrivo.osp", "shell", "Open", "command"}));
+  }
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("OSTRIVO_CONFIG_DIR"), config.Path());
+  env.insert(QStringLiteral("HOME"), config.Path());
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.File(QStringLiteral("xdg")));
+  env.remove(QStringLiteral("DISPLAY"));
+  QString log;
+  int exitCode = -1;
+  // Other runs on the machine may take the display number xvfb-run chose in the same moment;
+  // then the program finds no display and the run is tried again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QStringLiteral("xvfb-run"),
+              {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24"),
+               QStringLiteral("sh"), QStringLiteral("-c"), QString::fromLatin1(kScript),
+               QStringLiteral("sh"), exe, out});
+    ASSERT_TRUE(run.waitForStarted(10000)) << "xvfb-run could not be started";
+    ASSERT_TRUE(run.waitForFinished(120000)) << "the run did not end";
+    log = QString::fromLocal8Bit(run.readAll());
+    exitCode = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+    if (!log.contains(QStringLiteral("could not connect to display"))) break;
+  }
+  ASSERT_EQ(exitCode, 0) << log.toStdString();
+
+  // The main window was mapped with its title, at a size a user can work with.
+  const QString info = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/main-window.txt")));
+  const QRect window(Field(info, QStringLiteral("Absolute upper-left X")),
+                     Field(info, QStringLiteral("Absolute upper-left Y")),
+                     Field(info, QStringLiteral("Width")), Field(info, QStringLiteral("Height")));
+  EXPECT_GE(window.width(), 560) << info.toStdString();
+  EXPECT_GE(window.height(), 200) << info.toStdString();
+
+  const QImage screen(out + QStringLiteral("/screen.png"));
+  const QImage splash(out + QStringLiteral("/splash.png"));
+  const QImage shot(out + QStringLiteral("/main-window.png"));
+  ASSERT_EQ(screen.size(), QSize(1024, 768));
+  ASSERT_EQ(splash.size(), QSize(1024, 768));
+  ASSERT_EQ(shot.size(), window.size());
+
+  // The window shows its controls: a busy picture, not an empty frame.
+  EXPECT_GT(DistinctColours(shot, shot.rect()), 40);
+  // The menu bar and the tool bar's coloured glyphs along the top.
+  EXPECT_GT(DistinctColours(shot, QRect(0, 0, 420, 60)), 15);
+
+  // The splash lay on top in the middle of the screen at first, and was gone later.
+  const QRect middle(1024 / 2 - 150, 768 / 2 - 110, 300, 220);
+  EXPECT_GT(DistinctColours(splash, middle), 100);
+  EXPECT_NE(splash.copy(middle), screen.copy(middle));
+}
