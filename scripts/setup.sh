@@ -15,7 +15,7 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core xdg-utils
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps x11-utils imagemagick
   gstreamer1.0-tools gstreamer1.0-plugins-base-apps libjpeg-turbo-progs
   hyperfine time
 )

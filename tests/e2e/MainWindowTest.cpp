@@ -23,8 +23,8 @@ namespace {
 // Starts the program, waits until its main window is mapped under its start-up title, takes a
 // screenshot while the splash is up and one after it has gone, then ends the program.
 const char kScript[] = R"sh(
-exe="$1"; out="$2"
-"$exe" & pid=$!
+exe="$1"; out="$2"; list="$3"
+"$exe" /open "$list" & pid=$!
 title='"Ostrivo 1.0 - Untitled"'
 i=0
 until xwininfo -root -tree | grep -qF "$title"; do
@@ -80,6 +80,12 @@ TEST(EndToEnd, TheProgramStartsAndShowsItsMainWindow) {
     ASSERT_TRUE(hives.CreateKey(Hive::ClassesRoot, {"Ostrivo.osp", "shell", "Open", "command"}));
   }
 
+  // A play list to look at; "/open" leaves the title as it is. Nothing is played.
+  const QString list = config.Write(
+      QStringLiteral("evening.osp"),
+      "/home/user/Music/Morning walk.wav\n/home/user/Music/Evening tide.mid\nPause: 5\n"
+      "/home/user/Pictures/Island at dusk.jpg\n/home/user/Video/Harbour.avi\nStop\n");
+
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.insert(QStringLiteral("OSTRIVO_CONFIG_DIR"), config.Path());
@@ -97,7 +103,7 @@ TEST(EndToEnd, TheProgramStartsAndShowsItsMainWindow) {
     run.start(QStringLiteral("xvfb-run"),
               {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24"),
                QStringLiteral("sh"), QStringLiteral("-c"), QString::fromLatin1(kScript),
-               QStringLiteral("sh"), exe, out});
+               QStringLiteral("sh"), exe, out, list});
     ASSERT_TRUE(run.waitForStarted(10000)) << "xvfb-run could not be started";
     ASSERT_TRUE(run.waitForFinished(120000)) << "the run did not end";
     log = QString::fromLocal8Bit(run.readAll());
@@ -123,6 +129,11 @@ TEST(EndToEnd, TheProgramStartsAndShowsItsMainWindow) {
 
   // The window shows its controls: a busy picture, not an empty frame.
   EXPECT_GT(DistinctColours(shot, shot.rect()), 40);
+  // The play list shows its entries: dark text in the list's top left corner.
+  int ink = 0;
+  for (int y = 45; y < 110; ++y)
+    for (int x = 4; x < 220; ++x) ink += qGray(shot.pixel(x, y)) < 110;
+  EXPECT_GT(ink, 100);
   // The menu bar and the tool bar's coloured glyphs along the top.
   EXPECT_GT(DistinctColours(shot, QRect(0, 0, 420, 60)), 15);
 
