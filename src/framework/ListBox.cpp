@@ -32,6 +32,18 @@ void TStringsModel::Add(QByteArray text) {
   Insert(Count(), std::move(text));
 }
 
+void TStringsModel::AddStrings(std::vector<QByteArray> texts) {
+  if (texts.empty()) return;
+  const int first = Count();
+  mutating_ = true;
+  beginInsertRows(QModelIndex(), first, first + static_cast<int>(texts.size()) - 1);
+  items_.insert(items_.end(), std::make_move_iterator(texts.begin()),
+                std::make_move_iterator(texts.end()));
+  endInsertRows();
+  mutating_ = false;
+  ChangeIndex(itemIndex_);
+}
+
 void TStringsModel::Insert(int index, QByteArray text) {
   index = std::clamp(index, 0, Count());
   mutating_ = true;

@@ -26,6 +26,9 @@ class TStringsModel : public QAbstractListModel {
   const std::vector<QByteArray>& Items() const { return items_; }
 
   void Add(QByteArray text);
+  // Appends many entries as one insertion, so the view is told once (a long list stays fast);
+  // the selection stays on its entry.
+  void AddStrings(std::vector<QByteArray> texts);
   void Insert(int index, QByteArray text);  // index 0..Count()
   void Delete(int index);
   void Clear();

@@ -7,8 +7,7 @@
 namespace ostrivo {
 
 void AppendEntries(TListBox& list, std::vector<QByteArray> entries) {
-  TStringsModel& items = list.Items();
-  for (QByteArray& e : entries) items.Add(std::move(e));
+  list.Items().AddStrings(std::move(entries));
 }
 
 int RemoveEntries(TListBox& list, const std::function<bool(const QByteArray&)>& match) {

@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <algorithm>
 
 #include "framework/ListBox.h"
@@ -34,6 +35,21 @@ TEST_F(Editing, AddAppendsTheChosenFilesInTheDialogsOrder) {
   Do(&TMainForm::AddButtonClick);
   EXPECT_EQ(p.Entries().size(), 6);
   EXPECT_EQ(p.Entries().last(), QByteArray("/m/a.wav"));
+}
+
+TEST_F(Editing, ManyAddedFilesReachTheViewAsOneInsertionKeepingTheSelection) {
+  p.SetEntries({"a", "b", "c"});
+  p.Main().ListBox1->SetItemIndex(1);
+  QStringList chosen;
+  for (int i = 0; i < 500; ++i) chosen << QStringLiteral("/m/%1.wav").arg(i);
+  p.dialogs.openAnswers.push_back(chosen);
+  QSignalSpy inserted(&p.Main().ListBox1->Items(), &QAbstractItemModel::rowsInserted);
+  Do(&TMainForm::AddButtonClick);
+  EXPECT_EQ(inserted.count(), 1);
+  EXPECT_EQ(p.Entries().size(), 503);
+  EXPECT_EQ(p.Entries()[502], QByteArray("/m/499.wav"));
+  EXPECT_EQ(p.Selected(), 1);
+  EXPECT_EQ(p.Main().ListBox1->currentIndex().row(), 1);
 }
 
 TEST_F(Editing, RemoveTakesTheSelectedEntryAndLeavesNoSelection) {
