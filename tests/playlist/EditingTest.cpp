@@ -138,6 +138,31 @@ TEST_F(Editing, RandomizeShufflesInPlaceKeepingTheSelectedIndex) {
   EXPECT_EQ(p.Status(), QStringLiteral("Randomizing done."));
 }
 
+TEST_F(Editing, RandomizeDuringPlaybackRestartsAtTheSelectedIndex) {
+  QList<QByteArray> entries;
+  for (int i = 0; i < 8; ++i) {
+    entries << "/m/" + QByteArray::number(i) + ".wav";
+    p.media.AddFile(entries.last(), 60000);
+  }
+  p.SetEntries(entries);
+  p.Main().ListBox1->SetItemIndex(2);
+  Do(&TMainForm::PlayButtonClick);
+  p.time.Advance(5000);
+  ASSERT_TRUE(M().Active());
+  const int opens = p.media.OpenCount();
+
+  Do(&TMainForm::RandomizeButtonClick);
+  EXPECT_TRUE(Errors().isEmpty());
+  EXPECT_NE(p.Entries(), entries);
+  EXPECT_EQ(p.Selected(), 2);
+  EXPECT_TRUE(M().Active());
+  EXPECT_GT(p.media.OpenCount(), opens);
+  // The entry now at the selected index plays, from its start.
+  EXPECT_EQ(p.media.OpenPath(), p.Entries()[2]);
+  EXPECT_TRUE(p.media.IsPlaying());
+  EXPECT_LT(p.media.PositionMs(), 100);
+}
+
 TEST_F(Editing, SortIgnoresCaseAndKeepsTheSelectedPosition) {
   p.SetEntries({"b.wav", "Stop", "A.wav"});
   p.Main().ListBox1->SetItemIndex(1);

@@ -92,5 +92,43 @@ TEST_F(TotalLength, ADisplayTimeThatIsNoNumberEndsTheCommandAtTheFirstPicture) {
   EXPECT_EQ(p.media.OpenCount(), 1);
 }
 
+TEST_F(TotalLength, RunDuringPlaybackStopsItAndPlaysTheSelectedEntryAgainAfterTheReport) {
+  p.media.AddFile("/m/a.wav", 10000);
+  p.media.AddFile("/m/b.wav", 20000);
+  p.SetEntries({"/m/a.wav", "/m/b.wav"});
+  p.Main().ListBox1->SetItemIndex(1);
+  Do(&TMainForm::PlayButtonClick);
+  p.time.Advance(4000);
+  ASSERT_TRUE(M().Active());
+  ASSERT_GT(p.media.PositionMs(), 3000);
+
+  bool playingDuringReport = true;
+  p.dialogs.whileMessageShown = [&](const ShownMessage&) {
+    playingDuringReport = M().Active() || p.media.IsPlaying();
+  };
+  Length();
+  EXPECT_FALSE(playingDuringReport);
+  EXPECT_EQ(Reports(), QStringList{QStringLiteral("Number of items: 2\rTotal length: 0:0:30")});
+  EXPECT_TRUE(M().Active());
+  EXPECT_TRUE(p.media.IsPlaying());
+  EXPECT_EQ(p.media.OpenPath(), QByteArray("/m/b.wav"));
+  EXPECT_LT(p.media.PositionMs(), 100);  // from its start
+  EXPECT_EQ(p.Selected(), 1);
+}
+
+TEST_F(TotalLength, AFailureDuringPlaybackLeavesPlaybackStopped) {
+  p.media.AddFile("/m/a.wav", 10000);
+  p.SetEntries({"/m/a.wav", "/m/gone.wav"});
+  p.Main().ListBox1->SetItemIndex(0);
+  Do(&TMainForm::PlayButtonClick);
+  p.time.Advance(1000);
+  ASSERT_TRUE(M().Active());
+  Length();
+  EXPECT_EQ(Errors().size(), 1);
+  EXPECT_TRUE(Reports().isEmpty());
+  EXPECT_FALSE(M().Active());
+  EXPECT_FALSE(p.media.IsPlaying());
+}
+
 }  // namespace
 }  // namespace ostrivo::test

@@ -1,0 +1,1 @@
+list(APPEND OSTRIVO_BENCH_DEPS ostrivo_testprogram ostrivo_platform_media PkgConfig::GST)
