@@ -255,6 +255,8 @@ TEST(CommandLine, OptionSwitchesSetTheDialogsControls) {
   for (QCheckBox* b : {o.RandomBox, o.ContinuousBox, o.FitBox, o.StretchBox, o.RecurseBox})
     EXPECT_TRUE(b->isChecked()) << b->text().toStdString();
   EXPECT_EQ(o.Edit1->text(), "7");
+  // The up-down keeps what the settings gave it.
+  EXPECT_EQ(o.UpDown1->Position(), 3);
   EXPECT_TRUE(p.Main().QuitAtEnd);
 }
 

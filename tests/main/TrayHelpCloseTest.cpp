@@ -4,6 +4,7 @@
 
 #include <QMenu>
 
+#include "app/Forms.h"
 #include "app/SplashUnit.h"
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
@@ -214,6 +215,53 @@ TEST(Closing, EveryWayReleasesTheMixerAndWritesTheSettings) {
         << way;
     EXPECT_TRUE(p.dialogs.messages.empty()) << way;
   }
+}
+
+namespace {
+
+// Hives that stop taking values in HKEY_CURRENT_USER when told to, as a full disk would.
+class RefusingHives : public RegistryHives {
+ public:
+  explicit RefusingHives(RegistryHives& inner) : inner_(inner) {}
+  bool refuse = false;
+  std::optional<KeyPath> FindKey(Hive h, const KeyPath& p) override { return inner_.FindKey(h, p); }
+  QStringList SubKeyNames(Hive h, const KeyPath& p) override { return inner_.SubKeyNames(h, p); }
+  QStringList ValueNames(Hive h, const KeyPath& p) override { return inner_.ValueNames(h, p); }
+  std::optional<RegistryValue> GetValue(Hive h, const KeyPath& p, const QString& n) override {
+    return inner_.GetValue(h, p, n);
+  }
+  std::optional<KeyPath> CreateKey(Hive h, const KeyPath& p) override {
+    return inner_.CreateKey(h, p);
+  }
+  bool DeleteKey(Hive h, const KeyPath& p) override { return inner_.DeleteKey(h, p); }
+  bool SetValue(Hive h, const KeyPath& p, const QString& n, const RegistryValue& v) override {
+    if (refuse && h == Hive::CurrentUser) return false;
+    return inner_.SetValue(h, p, n, v);
+  }
+  bool DeleteValue(Hive h, const KeyPath& p, const QString& n) override {
+    return inner_.DeleteValue(h, p, n);
+  }
+
+ private:
+  RegistryHives& inner_;
+};
+
+}  // namespace
+
+TEST(Closing, ASaveThatFailsIsReportedAndTheProgramStillCloses) {
+  TestProgram p;
+  RefusingHives hives(p.hives);
+  p.forms = std::make_unique<Forms>(Services{
+      p.time, p.time, p.dialogs, p.media, p.mixer, hives, p.shell, {}, "/opt/ostrivo/ostrivo"});
+  NotTheFirstStart(p);
+  AddCard(p);
+  p.Create();
+  p.Start();
+  hives.refuse = true;
+  p.Main().Exit1->trigger();
+  EXPECT_TRUE(p.forms->Terminated());
+  EXPECT_EQ(p.Main().Mixer, nullptr);
+  EXPECT_EQ(p.dialogs.Errors().size(), 1);
 }
 
 TEST(Closing, SettingsAreWrittenBeforePlaybackStops) {
