@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QStyledItemDelegate>
 #include <memory>
 
 #include "app/Forms.h"
@@ -98,6 +99,8 @@ class KeyPreview : public QObject {
     if (event == forwarding_) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != &form_) return false;
+    // The menu bar's own keyboard navigation is not the window's business.
+    if (widget == form_.menuBar()) return false;
 
     auto* key = static_cast<QKeyEvent*>(event);
     QPointer<QObject> target(watched);
@@ -124,6 +127,17 @@ class KeyPreview : public QObject {
  private:
   TMainForm& form_;
   const QEvent* forwarding_ = nullptr;
+};
+
+// A play-list line is as high as the list's font, as in the classic list box: the same for
+// every entry and known before the first entry arrives, so the whole-line height of the list
+// holds whatever it shows.
+class LineDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {QStyledItemDelegate::sizeHint(option, index).width(), option.fontMetrics.height()};
+  }
 };
 
 // The clock label sizes itself to its text: the time of day is wider than "Clock".
@@ -220,6 +234,7 @@ void TMainForm::CreateControls() {
   ListBox1 = new TListBox(client_);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+  ListBox1->setItemDelegate(new LineDelegate(ListBox1));
 
   struct BarDesign {
     TTrackBar* TMainForm::*field;

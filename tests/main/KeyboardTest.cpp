@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include "main/MainUnit.h"
@@ -252,4 +253,15 @@ TEST_F(Keys, ARightClickOpensTheTrayMenuAndKeepsTheSelection) {
   EXPECT_EQ(p.Selected(), 0);
   EXPECT_TRUE(m().TrayPopup->isVisible());
   m().TrayPopup->hide();
+}
+
+TEST_F(Keys, TheMenuBarsOwnKeysAreNotTheWindows) {
+  // Alt alone puts the menu bar into keyboard navigation: the arrows then move between menus.
+  QApplication::setActiveWindow(&m());
+  QTest::keyClick(&m(), Qt::Key_Alt);
+  ASSERT_TRUE(m().menuBar()->hasFocus());
+  Press(m().menuBar(), Qt::Key_Right);
+  Release(m().menuBar(), Qt::Key_Right);
+  EXPECT_EQ(m().TrackBar1->Position(), 0);
+  EXPECT_FALSE(m().KeySeek);
 }

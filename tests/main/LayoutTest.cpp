@@ -109,3 +109,11 @@ TEST_F(Layout, AListShorterThanALineKeepsItsFrame) {
   EXPECT_GE(m().ListBox1->height(), 0);
   EXPECT_LE(m().ListBox1->height(), std::max(CH() - 60, 0));
 }
+
+TEST_F(Layout, TheListsLinesAreWholeWithEntriesToo) {
+  const int emptyLine = m().ListBox1->ItemHeight();
+  p.SetEntries({"/m/a.wav", "/m/b.wav", "Pause: 3"});
+  EXPECT_EQ(m().ListBox1->ItemHeight(), emptyLine);
+  m().resize(640, 437);
+  ExpectLaidOut(m(), 150);
+}
