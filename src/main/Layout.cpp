@@ -3,6 +3,7 @@
 // and the play list filling the rest.
 #include <algorithm>
 
+#include "main/ListLines.h"
 #include "main/MainUnit.h"
 
 namespace ostrivo {
@@ -13,7 +14,7 @@ namespace {
 // of lines.
 int WholeLines(const TListBox& list, int height) {
   const int frame = 2 * list.frameWidth();
-  const int line = list.ItemHeight();
+  const int line = LineHeight(list);
   if (height <= frame || line <= 0) return std::max(height, 0);
   return (height - frame) / line * line + frame;
 }

@@ -9,11 +9,11 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QResizeEvent>
-#include <QStyledItemDelegate>
 #include <memory>
 
 #include "app/Forms.h"
 #include "main/Glyphs.h"
+#include "main/ListLines.h"
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
 #include "mixer/AMixer.h"
@@ -127,17 +127,6 @@ class KeyPreview : public QObject {
  private:
   TMainForm& form_;
   const QEvent* forwarding_ = nullptr;
-};
-
-// A play-list line is as high as the list's font, as in the classic list box: the same for
-// every entry and known before the first entry arrives, so the whole-line height of the list
-// holds whatever it shows.
-class LineDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), option.fontMetrics.height()};
-  }
 };
 
 // The clock label sizes itself to its text: the time of day is wider than "Clock".

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenuBar>
 
+#include "main/ListLines.h"
 #include "main/MainUnit.h"
 #include "support/TestProgram.h"
 
@@ -43,9 +44,10 @@ void ExpectLaidOut(TMainForm& m, int barsWidth) {
   // one line short of it.
   const int room = ch - 60;
   const int frame = 2 * m.ListBox1->frameWidth();
+  const int line = LineHeight(*m.ListBox1);
   EXPECT_LE(m.ListBox1->height(), room);
-  EXPECT_GT(m.ListBox1->height(), room - m.ListBox1->ItemHeight());
-  EXPECT_EQ((m.ListBox1->height() - frame) % m.ListBox1->ItemHeight(), 0);
+  EXPECT_GT(m.ListBox1->height(), room - line);
+  EXPECT_EQ((m.ListBox1->height() - frame) % line, 0);
 }
 
 }  // namespace
@@ -111,9 +113,13 @@ TEST_F(Layout, AListShorterThanALineKeepsItsFrame) {
 }
 
 TEST_F(Layout, TheListsLinesAreWholeWithEntriesToo) {
-  const int emptyLine = m().ListBox1->ItemHeight();
-  p.SetEntries({"/m/a.wav", "/m/b.wav", "Pause: 3"});
+  const int emptyLine = LineHeight(*m().ListBox1);
+  p.SetEntries({"/m/a.wav", "/m/b.wav", "Pause: 3", "/m/jpg.jpg"});
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(m().ListBox1->sizeHintForRow(row), emptyLine);
+  // The list lays out with the lines it shows.
   EXPECT_EQ(m().ListBox1->ItemHeight(), emptyLine);
+  // A whole line of text fits, descenders included.
+  EXPECT_GE(emptyLine, m().ListBox1->fontMetrics().height());
   m().resize(640, 437);
   ExpectLaidOut(m(), 150);
 }
