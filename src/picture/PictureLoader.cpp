@@ -46,8 +46,9 @@ FilePtr OpenPictureFile(const QByteArray& path, std::int64_t* size) {
       QStringLiteral("Picture is too large to show (%1 x %2 pixels)").arg(w).arg(h));
 }
 
-void CheckSize(std::int64_t w, std::int64_t h) {
-  if (w * h > kMaxPictureBytes / 4) TooLarge(w, h);
+// extraBytes: what the decoder needs besides the picture itself.
+void CheckSize(std::int64_t w, std::int64_t h, std::int64_t extraBytes = 0) {
+  if (w * h * 4 + extraBytes > kMaxPictureBytes) TooLarge(w, h);
 }
 
 QImage NewImage(int w, int h) {
@@ -392,7 +393,14 @@ QImage LoadJpeg(const QByteArray& path, const PictureProgress& progress, int pro
   j_decompress_ptr c = &d.cinfo;
   jpeg_stdio_src(c, f.get());
   if (!JpegReadHeader(c)) d.Fail();
-  CheckSize(c->image_width, c->image_height);
+  // A progressive or multi-scan JPEG keeps all its coefficients while it decodes: two bytes a
+  // sample of each component.
+  const std::int64_t coefficients =
+      jpeg_has_multiple_scans(c)
+          ? std::int64_t{c->image_width} * c->image_height * c->num_components * 2
+          : 0;
+  CheckSize(c->image_width, c->image_height, coefficients);
+  c->mem->max_memory_to_use = static_cast<long>(kMaxPictureBytes);
   const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
   c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;  // BGRX is QImage's RGB32 in memory
   c->dct_method = JDCT_ISLOW;

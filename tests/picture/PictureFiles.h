@@ -15,9 +15,9 @@ namespace ostrivo::test {
 
 enum class JpegColour { RGB, Gray, CMYK };
 
-// Encodes the picture as a baseline JPEG.
+// Encodes the picture as a baseline JPEG, or a progressive one.
 inline QByteArray EncodeJpeg(const QImage& picture, int quality = 95,
-                             JpegColour colour = JpegColour::RGB) {
+                             JpegColour colour = JpegColour::RGB, bool progressive = false) {
   jpeg_compress_struct c{};
   jpeg_error_mgr errors{};
   c.err = jpeg_std_error(&errors);
@@ -33,6 +33,7 @@ inline QByteArray EncodeJpeg(const QImage& picture, int quality = 95,
                                                   : JCS_RGB;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&c);
   jpeg_start_compress(&c, TRUE);
   std::vector<JSAMPLE> row(static_cast<size_t>(picture.width()) * 4);
   while (c.next_scanline < c.image_height) {

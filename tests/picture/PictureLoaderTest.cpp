@@ -130,6 +130,19 @@ TEST_F(Loader, AJpegDeclaringAHugeSizeIsRefusedBeforeAnythingIsAllocated) {
   EXPECT_LT(clock.elapsed(), 1000);
 }
 
+TEST_F(Loader, AProgressiveJpegDecodesButItsCoefficientsCountTowardsTheLimit) {
+  const QImage original = Gradient(50, 40);
+  QByteArray bytes = EncodeJpeg(original, 100, JpegColour::RGB, true);
+  EXPECT_LE(MaxDifference(LoadJpeg(Write("p.jpg", bytes)), original), 12);
+  // 10000 x 10000: 400 MB of pixels would pass, but not with 600 MB of coefficients besides.
+  const int sof = bytes.indexOf("\xFF\xC2");
+  ASSERT_GT(sof, 0);
+  bytes[sof + 5] = bytes[sof + 7] = static_cast<char>(10000 >> 8);
+  bytes[sof + 6] = bytes[sof + 8] = static_cast<char>(10000 & 0xFF);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { LoadJpeg(Write("big.jpg", bytes)); }),
+            "Picture is too large to show (10000 x 10000 pixels)");
+}
+
 TEST_F(Loader, AMissingOrUnreadableFileCannotBeOpened) {
   const QByteArray missing = dir.File("none.jpg").toLocal8Bit();
   EXPECT_EQ(ErrorOf<EFOpenError>([&] { LoadPicture(missing); }),
