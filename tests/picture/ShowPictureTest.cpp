@@ -201,3 +201,29 @@ TEST_F(Show, TheWindowShowsThePictureInItsPlace) {
 
 }  // namespace
 }  // namespace ostrivo::test
+
+namespace ostrivo::test {
+namespace {
+
+// Neither option: the middle of a picture larger than the window is in view, scroll bars beside.
+TEST_F(Show, ALargePictureShowsItsMiddleWithScrollBars) {
+  const QImage source = Gradient(1600, 1200);
+  const QByteArray entry = files.Write("g.jpg", EncodeJpeg(source, 95)).toLocal8Bit();
+  ShowIn(800, 600, entry);
+  const QImage shot = W().grab().toImage();
+  if (qEnvironmentVariableIsSet("OSTRIVO_SHOT_DIR"))
+    shot.save(qEnvironmentVariable("OSTRIVO_SHOT_DIR") + "/picture-window-large.png");
+  ASSERT_FALSE(W().HorzScrollBar()->isHidden());
+  // Window point (x, y) shows picture point (x + 400, y + 300).
+  for (QPoint at : {QPoint(400, 300), QPoint(10, 10), QPoint(700, 500)}) {
+    const QRgb want = source.pixel(at + QPoint(400, 300)), got = shot.pixel(at);
+    EXPECT_NEAR(qRed(got), qRed(want), 12);
+    EXPECT_NEAR(qGreen(got), qGreen(want), 12);
+  }
+  // The scroll bars take the window's last rows and columns.
+  EXPECT_EQ(W().HorzScrollBar()->geometry().bottom(), 599);
+  EXPECT_EQ(W().VertScrollBar()->geometry().right(), 799);
+}
+
+}  // namespace
+}  // namespace ostrivo::test
