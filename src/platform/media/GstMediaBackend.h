@@ -13,8 +13,7 @@
 //
 // Bus messages are taken on GStreamer's threads and handed to the GUI thread as queued Qt
 // events: the end of a play reaches its handler from the Qt event loop only. The back end and
-// its streams live on the GUI thread; the back end must outlive its streams' use of the loop
-// (it may be destroyed first: queued reports are then dropped).
+// its streams belong to the GUI thread; a stream may outlive the back end that opened it.
 
 #include <QObject>
 #include <memory>
