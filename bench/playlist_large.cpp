@@ -49,9 +49,8 @@ std::vector<QByteArray> MakeEntries() {
       continue;
     }
     const unsigned artist = rng() % 400;
-    QByteArray e = "/home/listener/Music/" + word() + " " + word() + " " +
-                   QByteArray::number(artist) + "/" + word() + " " + word() + " (" +
-                   QByteArray::number(1960 + rng() % 60) + ")/" +
+    QByteArray e = "/home/me/Music/" + word() + " " + word() + " " + QByteArray::number(artist) +
+                   "/" + word() + " " + word() + "/" +
                    QByteArray::number(rng() % 20 + 1).rightJustified(2, '0') + " - " + word() +
                    " " + word() + (rng() % 2 ? ".mp3" : ".wav");
     entries.push_back(e);
@@ -160,7 +159,7 @@ void BM_Randomize(benchmark::State& state) {
 void BM_RemoveDirectory(benchmark::State& state) {
   TAddDirForm& form = *shared->program->forms->AddDirForm;
   const QString cwd = QDir::currentPath();
-  form.DirectoryListBox1->SetDirectory(QStringLiteral("/home/listener/Music/Blue Rain 12"));
+  form.DirectoryListBox1->SetDirectory(QStringLiteral("/home/me/Music/Blue Rain 12"));
   form.AddMode = false;
   int removed = 0;
   for (auto _ : state) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 #include "framework/Exceptions.h"
@@ -121,14 +122,12 @@ class RankSort {
       total += static_cast<size_t>(entries_[i].size()) * width_;
     }
     offset_[n] = total;
-    // Non-ASCII entries have at most as many characters as bytes; their keys end early and
-    // the rest of their room stays 0, which reads as the end of the key.
-    arena_.assign(total, 0);
+    arena_.reset(new uint8_t[total]);
     uint8_t asciiKey[128][2];
     for (int c = 0; c < 128; ++c) RankBytes(asciiRank_[c], asciiKey[c]);
     for (size_t i = 0; i < n; ++i) {
       const QByteArray& e = entries_[i];
-      uint8_t* out = arena_.data() + offset_[i];
+      uint8_t* out = arena_.get() + offset_[i];
       if (ascii_[i] && width_ == 1) {
         for (const char c : e) *out++ = asciiKey[static_cast<unsigned char>(c)][0];
       } else if (ascii_[i]) {
@@ -142,6 +141,9 @@ class RankSort {
           RankBytes(c < 128 ? asciiRank_[c] : otherRank_.at(c), bytes);
           for (int k = 0; k < width_; ++k) *out++ = bytes[k];
         });
+        // Such an entry has fewer characters than bytes: the rest of its room reads as the
+        // end of the key.
+        std::fill(out, arena_.get() + offset_[i + 1], uint8_t{0});
       }
     }
   }
@@ -159,8 +161,8 @@ class RankSort {
 
   // Eight key bytes from depth on, big-endian, padded with 0 after the key's end.
   uint64_t Chunk(uint32_t i, size_t depth) const {
-    const uint8_t* p = arena_.data() + offset_[i] + depth;
-    const uint8_t* end = arena_.data() + offset_[i + 1];
+    const uint8_t* p = arena_.get() + offset_[i] + depth;
+    const uint8_t* end = arena_.get() + offset_[i + 1];
     uint64_t chunk = 0;
     for (int k = 0; k < 8; ++k) {
       chunk <<= 8;
@@ -171,10 +173,10 @@ class RankSort {
 
   // Compares two keys from depth on; the shorter key first when one is a prefix of the other.
   bool KeyLess(uint32_t a, uint32_t b, size_t depth) const {
-    const uint8_t* pa = arena_.data() + offset_[a] + depth;
-    const uint8_t* ea = arena_.data() + offset_[a + 1];
-    const uint8_t* pb = arena_.data() + offset_[b] + depth;
-    const uint8_t* eb = arena_.data() + offset_[b + 1];
+    const uint8_t* pa = arena_.get() + offset_[a] + depth;
+    const uint8_t* ea = arena_.get() + offset_[a + 1];
+    const uint8_t* pb = arena_.get() + offset_[b] + depth;
+    const uint8_t* eb = arena_.get() + offset_[b + 1];
     for (; pa < ea && pb < eb; ++pa, ++pb) {
       if (*pa != *pb) return *pa < *pb;
       if (*pa == 0) return a < b;  // both keys ended early
@@ -239,7 +241,7 @@ class RankSort {
       const size_t count = r.hi - r.lo;
       for (size_t k = 0; k < count; ++k) {
         if (k + 8 < count)
-          __builtin_prefetch(arena_.data() + offset_[order[r.lo + k + 8]] + r.depth);
+          __builtin_prefetch(arena_.get() + offset_[order[r.lo + k + 8]] + r.depth);
         range[k] = {Chunk(order[r.lo + k], r.depth), order[r.lo + k]};
       }
       RadixSortCells(range, count, buffer);
@@ -289,7 +291,7 @@ class RankSort {
   uint32_t asciiRank_[128] = {};
   std::unordered_map<char32_t, uint32_t> otherRank_;
   int width_ = 1;
-  std::vector<uint8_t> arena_;
+  std::unique_ptr<uint8_t[]> arena_;  // the keys, one after another
   std::vector<size_t> offset_;
 };
 
