@@ -15,6 +15,16 @@ QStringList QtNameFilters(const QString& filter) {
   return result;
 }
 
+namespace {
+// Message texts break lines with a lone CR, as the classic message box does; Qt's label breaks
+// only at LF.
+QString LineBreaks(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+}  // namespace
+
 void QtDialogs::ShowMessage(const QString& caption, const QString& text, MessageIcon icon) {
   QMessageBox::Icon qicon = QMessageBox::NoIcon;
   switch (icon) {
@@ -33,13 +43,13 @@ void QtDialogs::ShowMessage(const QString& caption, const QString& text, Message
       qicon = QMessageBox::Question;
       break;
   }
-  QMessageBox box(qicon, caption, text, QMessageBox::Ok, parent_);
+  QMessageBox box(qicon, caption, LineBreaks(text), QMessageBox::Ok, parent_);
   box.exec();
 }
 
 bool QtDialogs::Confirm(const QString& caption, const QString& text) {
-  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
-                  parent_);
+  QMessageBox box(QMessageBox::Question, caption, LineBreaks(text),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
   return box.exec() == QMessageBox::Yes;
 }
 
