@@ -20,7 +20,7 @@ if [ $# -eq 0 ]; then
     }' demo/demo.osp >"$demo/demo.osp"
 
   # A configuration of the demo's own, made afresh: not a first start (no association
-  # questions), and the list plays once, in order, pictures fitted to the screen for 3 s.
+  # questions), and the list plays once, in order, pictures filling the screen for 3 s.
   if [ -z "${OSTRIVO_CONFIG_DIR:-}" ]; then
     export OSTRIVO_CONFIG_DIR="$build/demo-config"
     rm -rf "$OSTRIVO_CONFIG_DIR"
@@ -34,10 +34,10 @@ if [ $# -eq 0 ]; then
       printf '%s\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER]' '' \
         '[HKEY_CURRENT_USER\Software]' '' '[HKEY_CURRENT_USER\Software\Ostrivo]'
       for v in AuxVolumeBox CDVolumeBox MicVolumeBox MidiVolumeBox VolumeBox WaveVolumeBox \
-        FitBox; do
+        FitBox StretchBox; do
         printf '"%sChecked"="1"\n' "$v"
       done
-      for v in ContinuousBox RandomBox RecurseBox StretchBox TitleBox; do
+      for v in ContinuousBox RandomBox RecurseBox TitleBox; do
         printf '"%sChecked"="0"\n' "$v"
       done
       printf '%s\n' '"DisplayTime"="3"' '"Pause"="0"' ''
