@@ -226,31 +226,34 @@ bool TAudioMixer::FindLine(int32_t destination, int32_t connection, Line& line) 
   return true;
 }
 
-bool TAudioMixer::ReadDetails(const MIXERCONTROLA& control, std::uint32_t channels,
-                              std::uint32_t items) {
-  // A control whose values would not fit the buffer is not read at all.
-  const std::uint64_t count = ValueCount(channels, items);
-  if (count == 0 || count > kValuesBufferSize) return false;
+namespace {
+// The details structure that names one control's values in the values buffer.
+MIXERCONTROLDETAILS DetailsFor(const MIXERCONTROLA& control, std::uint32_t channels,
+                               std::uint32_t items, MIXBUFFER buffer) {
   MIXERCONTROLDETAILS details{};
   details.cbStruct = sizeof details;
   details.dwControlID = control.dwControlID;
   details.cChannels = channels;
   details.cMultipleItems = items;
   details.cbDetails = MIXER_VALUE_BYTES;
-  details.paDetails = d_->valuesPin.Name();
+  details.paDetails = buffer;
+  return details;
+}
+}  // namespace
+
+bool TAudioMixer::ReadDetails(const MIXERCONTROLA& control, std::uint32_t channels,
+                              std::uint32_t items) {
+  // A control whose values would not fit the buffer is not read at all.
+  const std::uint64_t count = ValueCount(channels, items);
+  if (count == 0 || count > kValuesBufferSize) return false;
+  MIXERCONTROLDETAILS details = DetailsFor(control, channels, items, d_->valuesPin.Name());
   return mixerGetControlDetailsA(d_->driver, d_->handle, &details,
                                  MIXER_GETCONTROLDETAILSF_VALUE) == MMSYSERR_NOERROR;
 }
 
 void TAudioMixer::SendDetails(const MIXERCONTROLA& control, std::uint32_t channels,
                               std::uint32_t items) {
-  MIXERCONTROLDETAILS details{};
-  details.cbStruct = sizeof details;
-  details.dwControlID = control.dwControlID;
-  details.cChannels = channels;
-  details.cMultipleItems = items;
-  details.cbDetails = MIXER_VALUE_BYTES;
-  details.paDetails = d_->valuesPin.Name();
+  MIXERCONTROLDETAILS details = DetailsFor(control, channels, items, d_->valuesPin.Name());
   mixerSetControlDetails(d_->driver, d_->handle, &details, MIXER_SETCONTROLDETAILSF_VALUE);
 }
 
