@@ -47,7 +47,16 @@ void QtScheduler::timerEvent(QTimerEvent* event) {
 }
 
 QTime SystemClock::LocalTime() const {
-  return QTime::currentTime();
+  // The playback clock asks on every tick; looking up the time zone each time costs a file
+  // check, so the offset from UTC is looked up at most once a second.
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+  if (now < offsetFrom_ || now >= offsetFrom_ + 1000) {
+    offsetMs_ = std::int64_t{QDateTime::fromMSecsSinceEpoch(now).offsetFromUtc()} * 1000;
+    offsetFrom_ = now;
+  }
+  std::int64_t ms = (now + offsetMs_) % kDayMs;
+  if (ms < 0) ms += kDayMs;
+  return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
 }
 
 int32_t SystemClock::UtcMsOfDay() const {

@@ -59,6 +59,10 @@ class SystemClock : public Clock {
  public:
   QTime LocalTime() const override;
   int32_t UtcMsOfDay() const override;
+
+ private:
+  mutable std::int64_t offsetFrom_ = INT64_MIN / 2;
+  mutable std::int64_t offsetMs_ = 0;
 };
 
 // Virtual time for tests: nothing happens until the test advances the clock; then every due

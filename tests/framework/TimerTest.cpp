@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <ctime>
 #include <vector>
 
 #include "framework/Timer.h"
@@ -160,4 +162,24 @@ TEST(VirtualTime, TimeOfDayFollowsTheClock) {
   EXPECT_EQ(time.LocalMsOfDay(), 200);
   time.SetLocalTime(QTime(8, 0));
   EXPECT_EQ(time.LocalTime(), QTime(8, 0));
+}
+
+TEST(SystemClock, LocalTimeAgreesWithTheSystemsLocalTime) {
+  // A zone away from UTC (and not a whole hour away), so an offset applied wrongly shows.
+  const QByteArray oldTz = qgetenv("TZ");
+  qputenv("TZ", "Asia/Kolkata");
+  tzset();
+  SystemClock clock;
+  for (int i = 0; i < 3; ++i) {
+    const int before = QTime::currentTime().msecsSinceStartOfDay();
+    const int ours = clock.LocalTime().msecsSinceStartOfDay();
+    const int after = QTime::currentTime().msecsSinceStartOfDay();
+    if (after < before) continue;  // midnight passed in between
+    EXPECT_GE(ours, before);
+    EXPECT_LE(ours, after);
+  }
+  const int utc = QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
+  EXPECT_NEAR(clock.UtcMsOfDay(), utc, 1000);
+  qputenv("TZ", oldTz);
+  tzset();
 }
