@@ -10,9 +10,11 @@
 #include "main/TrayIcon.h"
 #include "mixer/AMixer.h"
 #include "settings/OptionsUnit.h"
+#include "support/RefusingHives.h"
 #include "support/TestProgram.h"
 
 using namespace ostrivo;
+using ostrivo::test::RefusingHives;
 using ostrivo::test::TestProgram;
 
 namespace {
@@ -217,37 +219,6 @@ TEST(Closing, EveryWayReleasesTheMixerAndWritesTheSettings) {
   }
 }
 
-namespace {
-
-// Hives that stop taking values in HKEY_CURRENT_USER when told to, as a full disk would.
-class RefusingHives : public RegistryHives {
- public:
-  explicit RefusingHives(RegistryHives& inner) : inner_(inner) {}
-  bool refuse = false;
-  std::optional<KeyPath> FindKey(Hive h, const KeyPath& p) override { return inner_.FindKey(h, p); }
-  QStringList SubKeyNames(Hive h, const KeyPath& p) override { return inner_.SubKeyNames(h, p); }
-  QStringList ValueNames(Hive h, const KeyPath& p) override { return inner_.ValueNames(h, p); }
-  std::optional<RegistryValue> GetValue(Hive h, const KeyPath& p, const QString& n) override {
-    return inner_.GetValue(h, p, n);
-  }
-  std::optional<KeyPath> CreateKey(Hive h, const KeyPath& p) override {
-    return inner_.CreateKey(h, p);
-  }
-  bool DeleteKey(Hive h, const KeyPath& p) override { return inner_.DeleteKey(h, p); }
-  bool SetValue(Hive h, const KeyPath& p, const QString& n, const RegistryValue& v) override {
-    if (refuse && h == Hive::CurrentUser) return false;
-    return inner_.SetValue(h, p, n, v);
-  }
-  bool DeleteValue(Hive h, const KeyPath& p, const QString& n) override {
-    return inner_.DeleteValue(h, p, n);
-  }
-
- private:
-  RegistryHives& inner_;
-};
-
-}  // namespace
-
 TEST(Closing, ASaveThatFailsIsReportedAndTheProgramStillCloses) {
   TestProgram p;
   RefusingHives hives(p.hives);
@@ -257,7 +228,7 @@ TEST(Closing, ASaveThatFailsIsReportedAndTheProgramStillCloses) {
   AddCard(p);
   p.Create();
   p.Start();
-  hives.refuse = true;
+  hives.refuseValuesIn = Hive::CurrentUser;
   p.Main().Exit1->trigger();
   EXPECT_TRUE(p.forms->Terminated());
   EXPECT_EQ(p.Main().Mixer, nullptr);

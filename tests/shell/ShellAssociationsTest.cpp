@@ -7,9 +7,11 @@
 #include "app/Forms.h"
 #include "main/MainUnit.h"
 #include "settings/Registry.h"
+#include "support/RefusingHives.h"
 #include "support/TestProgram.h"
 
 using namespace ostrivo;
+using ostrivo::test::RefusingHives;
 using ostrivo::test::ShownMessage;
 using ostrivo::test::TestProgram;
 
@@ -225,41 +227,13 @@ TEST(ShellRegistration, AKeyThatCannotBeOpenedTakesNoWritesIntoAnotherKey) {
   m.Registry.reset();
 }
 
-namespace {
-
-// Hives whose classes root takes no values: keys are made, every value write fails, as when
-// the file system refuses the change half-way.
-class ValuelessClassesRoot : public RegistryHives {
- public:
-  explicit ValuelessClassesRoot(RegistryHives& inner) : inner_(inner) {}
-  std::optional<KeyPath> FindKey(Hive h, const KeyPath& p) override { return inner_.FindKey(h, p); }
-  QStringList SubKeyNames(Hive h, const KeyPath& p) override { return inner_.SubKeyNames(h, p); }
-  QStringList ValueNames(Hive h, const KeyPath& p) override { return inner_.ValueNames(h, p); }
-  std::optional<RegistryValue> GetValue(Hive h, const KeyPath& p, const QString& n) override {
-    return inner_.GetValue(h, p, n);
-  }
-  std::optional<KeyPath> CreateKey(Hive h, const KeyPath& p) override {
-    return inner_.CreateKey(h, p);
-  }
-  bool DeleteKey(Hive h, const KeyPath& p) override { return inner_.DeleteKey(h, p); }
-  bool SetValue(Hive h, const KeyPath& p, const QString& n, const RegistryValue& v) override {
-    if (h == Hive::ClassesRoot) return false;
-    return inner_.SetValue(h, p, n, v);
-  }
-  bool DeleteValue(Hive h, const KeyPath& p, const QString& n) override {
-    return inner_.DeleteValue(h, p, n);
-  }
-
- private:
-  RegistryHives& inner_;
-};
-
-}  // namespace
-
 TEST(FirstStartShellSetup, FailingWritesAskEveryQuestionAndReportOnce) {
   ostrivo::test::TempDir config;
   FileRegistryHives files(config.Path());
-  ValuelessClassesRoot hives(files);
+  // Hives whose classes root takes no values: keys are made, every value write fails, as when
+  // the file system refuses the change half-way.
+  RefusingHives hives(files);
+  hives.refuseValuesIn = Hive::ClassesRoot;
   TestProgram p;
   p.dialogs.confirmAnswers = {true, true};
   // The same program over hives that refuse every value.
