@@ -163,23 +163,9 @@ class GstStream : public MediaStream {
   std::int64_t PositionMs() override {
     if (broken_) return lastPositionMs_;
     if (atEnd_) return LengthMs();
-    // The clock asks on every tick. While one play runs the position moves with the clock, so
-    // the pipeline is asked at most every 50 ms and the time since is added on.
-    const gint64 nowUs = g_get_monotonic_time();
-    const bool playing = mode_ == MediaMode::Playing;
-    if (playing && askedSerial_ == playSerial_ && nowUs - askedAtUs_ < kPositionReuseUs) {
-      const std::int64_t at = askedPositionMs_ + (nowUs - askedAtUs_) / 1000;
-      const std::int64_t length = LengthMs();
-      lastPositionMs_ = length > 0 ? std::min(at, length) : at;
-      return lastPositionMs_;
-    }
     gint64 position = -1;
-    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) && position >= 0) {
+    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &position) && position >= 0)
       lastPositionMs_ = position / kNsPerMs;
-      askedSerial_ = playing ? playSerial_ : 0;
-      askedAtUs_ = nowUs;
-      askedPositionMs_ = lastPositionMs_;
-    }
     return lastPositionMs_;
   }
 
@@ -457,11 +443,6 @@ class GstStream : public MediaStream {
   bool broken_ = false;
   std::int64_t lengthMs_ = -1;
   std::int64_t lastPositionMs_ = 0;
-  // The last position the pipeline gave during a play, when, and for which play (0: none).
-  static constexpr gint64 kPositionReuseUs = 50000;
-  std::uint64_t askedSerial_ = 0;
-  gint64 askedAtUs_ = 0;
-  std::int64_t askedPositionMs_ = 0;
   EndHandler handler_;
   std::uint64_t playSerial_ = 0;
 
