@@ -1,0 +1,44 @@
+#pragma once
+// Who the program is to the desktop: its application id (the desktop entry's name, the MPRIS
+// bus name's suffix aside), and the MIME types it opens, which the desktop entry lists and the
+// player controls announce. One list, so the two never disagree.
+
+#include <QString>
+#include <QStringList>
+
+namespace ostrivo {
+
+inline const QString kApplicationId = QStringLiteral("org.ostrivo.Ostrivo");
+
+// The play lists the program writes.
+inline const QString kPlayListMimeType = QStringLiteral("application/x-ostrivo-playlist");
+
+// Every type a user can hand the program: sound, video, pictures and its own play lists.
+inline QStringList OpenedMimeTypes() {
+  return {kPlayListMimeType,
+          QStringLiteral("audio/x-wav"),
+          QStringLiteral("audio/wav"),
+          QStringLiteral("audio/midi"),
+          QStringLiteral("audio/x-midi"),
+          QStringLiteral("audio/mpeg"),
+          QStringLiteral("audio/flac"),
+          QStringLiteral("audio/x-flac"),
+          QStringLiteral("audio/ogg"),
+          QStringLiteral("audio/x-vorbis+ogg"),
+          QStringLiteral("audio/x-opus+ogg"),
+          QStringLiteral("audio/mp4"),
+          QStringLiteral("audio/aac"),
+          QStringLiteral("audio/x-ms-wma"),
+          QStringLiteral("video/x-msvideo"),
+          QStringLiteral("video/quicktime"),
+          QStringLiteral("video/mpeg"),
+          QStringLiteral("video/mp4"),
+          QStringLiteral("video/x-m4v"),
+          QStringLiteral("video/x-matroska"),
+          QStringLiteral("video/webm"),
+          QStringLiteral("video/x-ms-wmv"),
+          QStringLiteral("image/jpeg"),
+          QStringLiteral("image/bmp")};
+}
+
+}  // namespace ostrivo
