@@ -48,8 +48,9 @@ void TMainForm::DropUrls(const QList<QUrl>& urls) {
   }
   addFiles();
   if (!refused.isEmpty())
-    throw Exception(QStringLiteral("Only local files can be dropped on the play list; not added: ") +
-                    refused.join(QStringLiteral(", ")));
+    throw Exception(
+        QStringLiteral("Only local files can be dropped on the play list; not added: ") +
+        refused.join(QStringLiteral(", ")));
 }
 
 }  // namespace ostrivo
