@@ -116,7 +116,8 @@ TListBox::TListBox(QWidget* parent) : QListView(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFocusPolicy(Qt::ClickFocus);  // not in the tab order
   setTextElideMode(Qt::ElideNone);
-  setAcceptDrops(true);
+  // Drags arrive at the viewport, the widget under the pointer.
+  viewport()->setAcceptDrops(true);
   connect(&model_, &TStringsModel::ItemIndexChanged, this, &TListBox::ShowIndex);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
@@ -208,7 +209,8 @@ void TListBox::paintEvent(QPaintEvent* event) {
   const QRect line = DropIndicatorRect();
   if (line.isEmpty()) return;
   QPainter painter(viewport());
-  painter.fillRect(line, palette().color(QPalette::Highlight));
+  // The text's colour: it stands out from the selection's too, which may be just above.
+  painter.fillRect(line, palette().color(QPalette::Text));
 }
 
 }  // namespace ostrivo
