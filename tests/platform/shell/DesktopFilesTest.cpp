@@ -103,10 +103,11 @@ TEST(ExecLines, EveryFileNameReachesTheProgramAsOneArgumentThroughARealLauncher)
   if (!HasTool("gio")) GTEST_SKIP() << "gio is not installed";
   IsolatedXdg xdg;
   TempDir work;
-  // The program itself lies in a folder whose name needs every quoting rule.
+  // The program itself lies in a folder whose name needs every quoting rule (but "%": GLib
+  // looks for the program under its unexpanded name, so a "%%" there never launches).
   const QString out = work.Path() + "/args";
   const QString program =
-      RecordingProgram(work.Path() + "/build \"q\" 'a' $(x) `y` back\\slash %f 50%", out);
+      RecordingProgram(work.Path() + "/build \"q\" 'a' $(x) `y` back\\slash", out);
   const QString canary = work.Path() + "/PWNED";
   const QStringList names = {"a b.wav",
                              "q\"uote'.wav",
@@ -248,8 +249,8 @@ TEST(Associations, TheDesktopNamesTheProgramAfterARegistrationFromABuildTree) {
   ASSERT_TRUE(list.open(QIODevice::WriteOnly));
   list.write("a.wav\r\n");
   list.close();
-  EXPECT_EQ(Output("xdg-mime", {"query", "filetype", list.fileName()}),
-            "application/x-ostrivo-playlist");
+  EXPECT_TRUE(Output("gio", {"info", "-a", "standard::content-type", list.fileName()})
+                  .contains("standard::content-type: application/x-ostrivo-playlist"));
   EXPECT_EQ(Output("xdg-mime", {"query", "default", "application/x-ostrivo-playlist"}),
             "org.ostrivo.Ostrivo.PlayList.desktop");
   EXPECT_EQ(Output("xdg-mime", {"query", "default", "application/x-cda"}),
@@ -268,8 +269,10 @@ TEST(Associations, TheDesktopNamesTheProgramAfterARegistrationFromABuildTree) {
   // drive verb stay.
   desktop.DissociateExtension("jpg");
   desktop.RemoveVerb(DesktopVerb::FolderView);
-  EXPECT_NE(Output("xdg-mime", {"query", "default", "image/jpeg"}),
-            "org.ostrivo.Ostrivo.Play.desktop");
+  // The choice is gone from the user's defaults (the entry still plays JPEGs when asked).
+  QFile defaults(xdg.Config() + "/mimeapps.list");
+  ASSERT_TRUE(defaults.open(QIODevice::ReadOnly));
+  EXPECT_FALSE(defaults.readAll().contains("image/jpeg=org.ostrivo"));
   EXPECT_FALSE(
       Output("gio", {"mime", "inode/directory"}).contains("org.ostrivo.Ostrivo.View.desktop"));
   EXPECT_TRUE(Output("gio", {"mime", "inode/mount-point"})
