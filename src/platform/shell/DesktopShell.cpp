@@ -13,4 +13,8 @@ bool DesktopShell::TrayAvailable() const {
   return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+QDBusConnection DesktopShell::SessionBus() const {
+  return QDBusConnection::sessionBus();
+}
+
 }  // namespace ostrivo
