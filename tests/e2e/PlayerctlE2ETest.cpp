@@ -227,3 +227,69 @@ TEST(EndToEnd, PlayerctlDrivesTheProgramOverTheSessionBus) {
   EXPECT_EQ(config.Setting("ContinuousBoxChecked"), "1");
   EXPECT_EQ(config.Setting("RandomBoxChecked"), "1");
 }
+
+namespace {
+
+// Starts the program, gives its main window the keyboard focus, and presses the keyboard's
+// media keys, asking playerctl after each what the program does.
+const char kKeysScript[] = R"sh(
+exe="$1"; a="$2"; b="$3"
+"$exe" /file "$a" /file "$b" & pid=$!
+i=0
+until w=$(xdotool search --name "^Ostrivo 1.0 - " | head -1) && [ -n "$w" ]; do
+  i=$((i + 1)); [ "$i" -gt 300 ] && { echo "no main window after 30 s"; kill "$pid"; exit 4; }
+  sleep 0.1
+done
+i=0
+until [ "$(playerctl -p ostrivo status 2>/dev/null)" = Stopped ]; do
+  i=$((i + 1)); [ "$i" -gt 100 ] && { echo "not on the bus"; kill "$pid"; exit 5; }
+  sleep 0.1
+done
+xdotool windowfocus --sync "$w"
+for key in XF86AudioPlay XF86AudioPlay XF86AudioPlay XF86AudioNext XF86AudioPrev XF86AudioStop; do
+  xdotool key "$key"
+  sleep 0.5
+  echo "$key $(playerctl -p ostrivo status) $(playerctl -p ostrivo metadata xesam:title)"
+done
+kill "$pid"; wait "$pid" 2>/dev/null
+exit 0
+)sh";
+
+}  // namespace
+
+TEST(EndToEnd, TheKeyboardsMediaKeysActOnTheFocusedMainWindow) {
+  for (const char* tool : {"playerctl", "xdotool"})
+    if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+      GTEST_SKIP() << tool << " is not installed";
+  ASSERT_TRUE(QFile::exists(Program())) << Program().toStdString();
+  PrivateBus bus;
+  ASSERT_FALSE(bus.Address().isEmpty()) << "dbus-daemon did not start";
+  Config config({{"RandomBoxChecked", "0"}, {"ContinuousBoxChecked", "0"}, {"Pause", "0"}});
+  TempDir media;
+  const QString a = media.Write("a.wav", Wav(30000));
+  const QString b = media.Write("b.wav", Wav(30000));
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+  env.insert("OSTRIVO_CONFIG_DIR", config.dir.Path());
+  env.insert("OSTRIVO_AUDIO_SINK", "fakesink sync=true");
+  env.insert("OSTRIVO_VIDEO_SINK", "fakesink");
+  env.remove("QT_QPA_PLATFORM");
+  QProcess script;
+  script.setProcessEnvironment(env);
+  script.setProcessChannelMode(QProcess::MergedChannels);
+  const QStringList args{"-c", kKeysScript, "keys", Program(), a, b};
+  if (env.value("DISPLAY").isEmpty())
+    script.start("xvfb-run", QStringList{"-a", "-s", "-screen 0 1024x768x24", "sh"} + args);
+  else
+    script.start("sh", args);
+  ASSERT_TRUE(script.waitForFinished(90000));
+  const QString out = QString::fromUtf8(script.readAll());
+  ASSERT_EQ(script.exitCode(), 0) << out.toStdString();
+  // The play/pause key (sent as "play" by X) toggles, as the Play and Pause buttons would.
+  EXPECT_TRUE(
+      out.contains("XF86AudioPlay Playing a.wav\nXF86AudioPlay Paused a.wav\n"
+                   "XF86AudioPlay Playing a.wav\nXF86AudioNext Playing b.wav\n"
+                   "XF86AudioPrev Playing a.wav\nXF86AudioStop Stopped a.wav\n"))
+      << out.toStdString();
+}
