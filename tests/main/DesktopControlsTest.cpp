@@ -60,6 +60,14 @@ QVariant Plain(const QVariant& v) {
   return v;
 }
 
+// A key as the keyboard sends it to a window.
+void PressKey(QWidget* window, Qt::Key key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(window, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(window, &release);
+}
+
 class SignalLog : public QObject {
   Q_OBJECT
  public slots:
@@ -428,12 +436,21 @@ TEST_F(Mpris, PositionSeekAndSetPositionSeekAsThePositionBarAndAnnounceTheJump) 
   // The user's own seek with the bar is announced too.
   p.Main().TrackBar1->setValue(4);
   EXPECT_EQ(Seeks(), QList<qlonglong>{4000000});
+  // So are a seek with the Right key (on its release) and Play from mark.
+  PressKey(p.Main().Panel1, Qt::Key_Right);
+  EXPECT_EQ(Seeks(), QList<qlonglong>{5000000});
+  p.Main().MarkButton->click();
+  p.time.Advance(1500);
+  EXPECT_TRUE(Seeks().isEmpty());
+  p.Main().PlayMarkButton->click();
+  EXPECT_EQ(Seeks(), QList<qlonglong>{5000000});
 
   // Paused, there is no seeking.
   Command("Pause");
+  const int bar = p.Main().TrackBar1->Position();
   Command("Seek", {qlonglong{1000000}});
   EXPECT_TRUE(Seeks().isEmpty());
-  EXPECT_EQ(p.Main().TrackBar1->Position(), 4);
+  EXPECT_EQ(p.Main().TrackBar1->Position(), bar);
   Command("Play");
 
   // Past the end is the next entry.
@@ -544,14 +561,6 @@ TEST_F(Mpris, AFailingCommandShowsTheErrorBoxAClickShows) {
 }
 
 // ---- Media keys ----
-
-// A key as the keyboard sends it to a window.
-void PressKey(QWidget* window, Qt::Key key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(window, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(window, &release);
-}
 
 TEST_F(Mpris, MediaKeysInTheMainAndPictureWindowsActAsTheButtons) {
   Launch();

@@ -153,20 +153,20 @@ class Player : public QDBusAbstractAdaptor {
     if (value == QLatin1String("Playlist") || value == QLatin1String("None"))
       o_.controls.SetLoop(value == QLatin1String("Playlist"));
   }
-  double Rate() const { return 1.0; }
+  double Rate() const { return Get("Rate").toDouble(); }
   void SetRate(double) {}
-  bool Shuffle() const { return o_.controls.Read().shuffle; }
+  bool Shuffle() const { return Get("Shuffle").toBool(); }
   void SetShuffle(bool on) { o_.controls.SetShuffle(on); }
   QVariantMap Metadata() const { return Get("Metadata").toMap(); }
   double Volume() const { return Get("Volume").toDouble(); }
   void SetVolume(double volume) { o_.controls.SetVolume(std::clamp(volume, 0.0, 1.0)); }
   qlonglong Position() const { return o_.controls.PositionUs(); }
-  bool CanGoNext() const { return o_.controls.Read().canGoNext; }
-  bool CanGoPrevious() const { return o_.controls.Read().canGoPrevious; }
-  bool CanPlay() const { return o_.controls.Read().canPlay; }
-  bool CanPause() const { return o_.controls.Read().canPause; }
-  bool CanSeek() const { return o_.controls.Read().canSeek; }
-  bool CanControl() const { return true; }
+  bool CanGoNext() const { return Get("CanGoNext").toBool(); }
+  bool CanGoPrevious() const { return Get("CanGoPrevious").toBool(); }
+  bool CanPlay() const { return Get("CanPlay").toBool(); }
+  bool CanPause() const { return Get("CanPause").toBool(); }
+  bool CanSeek() const { return Get("CanSeek").toBool(); }
+  bool CanControl() const { return Get("CanControl").toBool(); }
 
  public slots:
   void Next() {
