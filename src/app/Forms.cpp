@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/SplashUnit.h"
+#include "main/DesktopControls.h"
 #include "main/MainUnit.h"
 #include "picture/PictureUnit.h"
 #include "playlist/AddDirUnit.h"
@@ -17,6 +18,7 @@ Forms::Forms(Services s)
 }
 
 Forms::~Forms() {
+  DesktopControls.reset();
   // The last created goes first, the main window last: its destruction stops playback, which
   // needs the main window only. A window already gone is null from then on.
   delete SplashForm;
@@ -40,6 +42,7 @@ void Forms::CreateAll() {
   AddDirForm = new TAddDirForm(*this);
   InsPauseForm = new TInsPauseForm(*this);
   SplashForm = new TSplashForm(*this);
+  DesktopControls = std::make_unique<TDesktopControls>(*this);
 }
 
 void Forms::Terminate() {

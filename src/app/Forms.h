@@ -22,6 +22,7 @@ class TOptionsForm;
 class TAddDirForm;
 class TInsPauseForm;
 class TSplashForm;
+class TDesktopControls;
 
 struct Services {
   Scheduler& scheduler;
@@ -62,6 +63,9 @@ class Forms {
   TAddDirForm* AddDirForm = nullptr;
   TInsPauseForm* InsPauseForm = nullptr;
   TSplashForm* SplashForm = nullptr;
+  // The player as the desktop's player controls see it; made after the windows, gone before
+  // them.
+  std::unique_ptr<TDesktopControls> DesktopControls;
 
  private:
   bool terminated_ = false;

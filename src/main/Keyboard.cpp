@@ -46,6 +46,23 @@ void TMainForm::FormKeyDown(int Key, Qt::KeyboardModifiers) {
     case Qt::Key_Left:
       if (TrackBar1->Position() > TrackBar1->Min()) KeySeekStep(*this, -1);
       break;
+    // The play/pause key of most keyboards arrives as "play".
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+      MediaPlayPause();
+      break;
+    case Qt::Key_MediaPause:
+      MediaPause();
+      break;
+    case Qt::Key_MediaStop:
+      MediaStop();
+      break;
+    case Qt::Key_MediaNext:
+      NextButtonClick(this);
+      break;
+    case Qt::Key_MediaPrevious:
+      PreviousButtonClick(this);
+      break;
     default:
       break;
   }
@@ -58,6 +75,7 @@ void TMainForm::FormKeyUp(int Key, Qt::KeyboardModifiers) {
   if (Active()) MediaPlayer1->Play();
   Timer1->SetEnabled(true);
   KeySeek = false;
+  PlayerSeeked();
 }
 
 void TMainForm::FormKeyPress(QChar Key) {

@@ -167,6 +167,19 @@ class TMainForm : public QMainWindow {
   void MarkButtonClick(QObject* Sender);
   void PlayMarkButtonClick(QObject* Sender);
 
+  // ---- Media keys and the desktop's player controls (main/DesktopControls.cpp) ----
+  // Each acts as a click on the button it stands for, where that button is enabled: Play
+  // starts, or resumes from a user pause; Pause pauses what plays; PlayPause is Pause while an
+  // entry is active and Play otherwise.
+  void MediaPlay();
+  void MediaPause();
+  void MediaPlayPause();
+  void MediaStop();
+  // Tell the desktop's player controls that what they show may have changed, or that the
+  // position jumped.
+  void PlayerChanged();
+  void PlayerSeeked();
+
   // ---- Layout (main/Layout.cpp) ----
   void FormResize(QObject* Sender);
 

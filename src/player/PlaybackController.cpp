@@ -75,6 +75,7 @@ void TMainForm::SetActiveControls(bool active) {
   StopButton->setEnabled(active);
   Stop1->setEnabled(active);
   PopupStop->setEnabled(active);
+  PlayerChanged();
 }
 
 void TMainForm::ShowStatus(const QString& text) {
@@ -174,6 +175,7 @@ void TMainForm::PauseButtonClick(QObject*) {
     Timer1->SetEnabled(true);
     UserPaused = false;
   }
+  PlayerChanged();
 }
 
 void TMainForm::MediaPlayer1Notify(QObject* Sender) {

@@ -46,6 +46,7 @@ void TMainForm::TrackBar1Change(QObject*) {
     StatusBar1->SetSimpleText(PositionText(TrackBar1->Position(), TrackBar1->Max()));  // 3
     if (Active()) MediaPlayer1->Play();                                                // 4
     Timer1->SetEnabled(true);
+    PlayerSeeked();
   }
   if (forms_.PictureForm->isVisible())  // 5
     forms_.PictureForm->FocusPicture();
@@ -60,6 +61,7 @@ void TMainForm::MarkButtonClick(QObject*) {
 void TMainForm::PlayMarkButtonClick(QObject*) {
   MediaPlayer1->SetPosition(MarkPosition);
   MediaPlayer1->Play();
+  PlayerSeeked();
 }
 
 }  // namespace ostrivo

@@ -170,4 +170,8 @@ void DesktopShell::RemoveVerb(DesktopVerb verb) {
             {DataHome() + QStringLiteral("/applications")});
 }
 
+QDBusConnection DesktopShell::SessionBus() const {
+  return QDBusConnection::sessionBus();
+}
+
 }  // namespace ostrivo

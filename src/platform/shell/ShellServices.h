@@ -1,7 +1,9 @@
 #pragma once
 // The desktop around the program: opening a document with its default handler, whether a
-// notification area (tray) exists, and the freedesktop side of the program's file associations.
+// notification area (tray) exists, the freedesktop side of the program's file associations,
+// and the session bus the player controls are published on.
 
+#include <QDBusConnection>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,8 @@ class ShellServices {
   // A command the desktop offers: added (the entry that runs it is in place) or removed.
   virtual void AddVerb(DesktopVerb verb) = 0;
   virtual void RemoveVerb(DesktopVerb verb) = 0;
+  // Not connected when the session has no bus.
+  virtual QDBusConnection SessionBus() const = 0;
 };
 
 // The real desktop: xdg-open started detached (no shell involved), Qt's tray detection, and
@@ -44,6 +48,7 @@ class DesktopShell : public ShellServices {
   void DissociateExtension(const QString& ext) override;
   void AddVerb(DesktopVerb verb) override;
   void RemoveVerb(DesktopVerb verb) override;
+  QDBusConnection SessionBus() const override;
 
  private:
   // Installed: the program's desktop entries lie in the data folder beside its bin folder.
@@ -54,7 +59,8 @@ class DesktopShell : public ShellServices {
   QString exePath_;
 };
 
-// For tests: records what was opened and registered; the tray's presence is set by the test.
+// For tests: records what was opened and registered; the tray's presence and the bus are set
+// by the test (no bus unless it connects one).
 class RecordingShell : public ShellServices {
  public:
   bool OpenDocument(const QString& path) override {
@@ -66,10 +72,12 @@ class RecordingShell : public ShellServices {
   void DissociateExtension(const QString& ext) override { calls << QStringLiteral("-") + ext; }
   void AddVerb(DesktopVerb verb) override { calls << QStringLiteral("+verb%1").arg(int(verb)); }
   void RemoveVerb(DesktopVerb verb) override { calls << QStringLiteral("-verb%1").arg(int(verb)); }
+  QDBusConnection SessionBus() const override { return bus; }
   QStringList opened;
   QStringList calls;
   bool trayAvailable = true;
   bool hasHandler = true;
+  QDBusConnection bus{QString()};
 };
 
 }  // namespace ostrivo
