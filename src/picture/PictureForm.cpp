@@ -23,19 +23,56 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
+void TImage::Load(PictureFile file) {
+  source_ = std::move(file);
+  natural_ = source_->NaturalSize();
+  // The last picture goes first: the two are never held at once.
+  picture_ = QImage();
+  smaller_ = QImage();
+  resize(natural_);
+  update();
+}
+
+void TImage::Decode() {
+  if (!source_) return;
+  const int scale = DecodeScale(natural_, Shown());
+  picture_ = source_->Decode(
+      scale, [this](const QImage& partial, int rows) { UpdateProgress(partial, rows); });
+  smaller_ = QImage();
+  if (scale == 1) source_.reset();  // nothing more to decode
+  update();
+}
+
+void TImage::DecodeDetail() {
+  if (!source_) return;
+  const QSize shown = Shown();
+  if (shown.width() <= picture_.width() && shown.height() <= picture_.height()) return;
+  // The less detailed picture stays on the screen until the whole one is there.
+  picture_ = source_->Decode(1);
+  smaller_ = QImage();
+  source_.reset();
+  update();
+}
+
 void TImage::SetPicture(QImage picture) {
+  source_.reset();
   picture_ = std::move(picture);
+  smaller_ = QImage();
+  natural_ = picture_.size();
   partial_ = nullptr;
-  resize(picture_.size());
+  resize(natural_);
   update();
 }
 
 void TImage::UpdateProgress(const QImage& partial, int rows) {
-  if (size() != partial.size()) resize(partial.size());
   partial_ = &partial;
   rows_ = std::clamp(rows, 0, partial.height());
   repaint();
   partial_ = nullptr;
+}
+
+QSize TImage::Shown() const {
+  return stretch_ ? size() : natural_;
 }
 
 void TImage::SetStretch(bool on) {
@@ -69,18 +106,29 @@ void TImage::SetHeight(int v) {
 
 void TImage::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  const QSize shown = Shown();
   if (partial_) {
-    // Incremental display: the rows decoded so far, at natural size.
-    p.drawImage(QPoint(0, 0), *partial_, QRect(0, 0, partial_->width(), rows_));
+    // Incremental display: the rows decoded so far, where they will be in the whole picture.
+    if (partial_->height() == 0) return;
+    const int h = static_cast<int>(std::int64_t{rows_} * shown.height() / partial_->height());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(0, 0, shown.width(), h), *partial_, QRect(0, 0, partial_->width(), rows_));
     return;
   }
   if (picture_.isNull()) return;
-  // Nearest-pixel scaling, clipped by the painter to what is exposed: a picture zoomed far
-  // beyond the screen costs no more than one that fits.
-  if (stretch_)
-    p.drawImage(rect(), picture_);
-  else
+  if (shown == picture_.size()) {
     p.drawImage(0, 0, picture_);
+  } else if (shown.width() <= picture_.width() && shown.height() <= picture_.height()) {
+    // Smaller: averaged down once for each size, so fine detail blends instead of breaking up.
+    if (smaller_.size() != shown)
+      smaller_ = picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    p.drawImage(0, 0, smaller_);
+  } else {
+    // Larger: bilinear, clipped by the painter to what is exposed, so a picture zoomed far
+    // beyond the screen costs no more than one that fits.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(QPoint(0, 0), shown), picture_);
+  }
 }
 
 void TImage::moveEvent(QMoveEvent* event) {
