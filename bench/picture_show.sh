@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Camera-size JPEGs shown in the picture window, before and after a change, in one run:
+# builds bench_picture_show from a base revision (default main) and from this tree, runs every
+# case a few times in fresh processes, alternating the two builds, beside the peers:
+#   djpeg (libjpeg-turbo's decoder): the processor time of a full decode of the same file;
+#   feh on a virtual screen of the same size: its peak memory showing the same picture.
+# Prints each figure (medians) and the ratios to the peers.
+#
+#   bench/picture_show.sh [base revision] [runs]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+base=${1:-main}
+runs=${2:-5}
+screen_w=1280
+screen_h=1024
+display=:$((100 + RANDOM % 800))
+work=$(mktemp -d /tmp/picture_show.XXXXXX)
+xvfb=
+cleanup() {
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- Builds ----
+echo "building this tree ..." >&2
+after="$here/$(bash "$here/scripts/build.sh" bench --target bench_picture_show)/bench/bench_picture_show"
+echo "building $base ..." >&2
+mkdir -p "$work/before"
+git -C "$here" archive "$base" | tar -x -C "$work/before"
+# The same measuring program in both trees.
+cp "$here/bench/picture_show.cpp" "$here/bench/photo_jpeg.h" "$work/before/bench/"
+grep -q 'ostrivo_bench(picture_show' "$work/before/bench/CMakeLists.txt" ||
+  echo 'ostrivo_bench(picture_show LIBS ostrivo_testprogram)' >>"$work/before/bench/CMakeLists.txt"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$work/before" -B "$work/before/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DOSTRIVO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
+cmake --build "$work/before/build" --target bench_picture_show -j2 >/dev/null
+before="$work/before/build/bench/bench_picture_show"
+
+# ---- Pictures and a screen for feh ----
+"$after" make "$work/photo6000.jpg" 6000 4000
+"$after" make "$work/photo3000.jpg" 3000 2000
+Xvfb "$display" -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+
+# ---- Measurements ----
+# case name, file, mode (fit, stretch, none), feh's zoom switches
+cases=(
+  "fit-6000x4000 $work/photo6000.jpg fit --auto-zoom"
+  "fit-3000x2000 $work/photo3000.jpg fit --auto-zoom"
+  "none-6000x4000 $work/photo6000.jpg none --zoom=100"
+)
+results="$work/results.txt"
+: >"$results"
+for ((i = 0; i < runs; i++)); do
+  for c in "${cases[@]}"; do
+    read -r name file mode feh_zoom <<<"$c"
+    for build in before after; do
+      bin=$before
+      [ $build = after ] && bin=$after
+      echo "$name $build $("$bin" show "$file" "$mode" $screen_w $screen_h 2>/dev/null)" >>"$results"
+    done
+    # djpeg: user + system time of a full decode, and its peak memory.
+    echo "$name djpeg $(/usr/bin/time -f 'cpu_ms=%U:%S peak_MB=%M' djpeg -outfile /dev/null "$file" 2>&1 |
+      awk -F'[= :]' '{printf "cpu_ms=%.1f peak_MB=%.1f", ($2 + $3) * 1000, $5 / 1024}')" >>"$results"
+    # feh: full screen on the same screen size, one picture shown for a second, then it quits.
+    echo "$name feh $(DISPLAY=$display /usr/bin/time -f 'peak_MB=%M' feh -F $feh_zoom --cycle-once \
+      -D 1 "$file" 2>&1 | awk -F'=' '/peak_MB/ {printf "peak_MB=%.1f", $2 / 1024}')" >>"$results"
+  done
+done
+
+python3 - "$results" <<'PY'
+import re, statistics, sys
+data = {}
+for line in open(sys.argv[1]):
+    name, who, *fields = line.split()
+    for f in fields:
+        k, _, v = f.partition("=")
+        if k in ("cpu_ms", "base_MB", "peak_MB"):
+            data.setdefault((name, who, k), []).append(float(v))
+def m(name, who, k):
+    v = data.get((name, who, k))
+    return statistics.median(v) if v else float("nan")
+names = sorted({k[0] for k in data}, key=lambda n: (not n.startswith("fit-6"), n))
+print(f"{'case':16} {'':7} {'CPU ms':>8} {'/djpeg':>7} {'peak MB':>8} {'+MB':>6} {'/feh':>6}")
+for n in names:
+    dj, fe = m(n, "djpeg", "cpu_ms"), m(n, "feh", "peak_MB")
+    for who in ("before", "after"):
+        cpu, peak, base = m(n, who, "cpu_ms"), m(n, who, "peak_MB"), m(n, who, "base_MB")
+        print(f"{n:16} {who:7} {cpu:8.1f} {cpu / dj:7.2f} {peak:8.1f} {peak - base:6.1f} {peak / fe:6.2f}")
+    print(f"{n:16} {'djpeg':7} {dj:8.1f} {1:7.2f} {m(n, 'djpeg', 'peak_MB'):8.1f}")
+    print(f"{n:16} {'feh':7} {'':8} {'':7} {fe:8.1f} {'':6} {1:6.2f}")
+    print(f"{n:16} after/before: CPU {m(n, 'after', 'cpu_ms') / m(n, 'before', 'cpu_ms'):.2f}, "
+          f"peak {m(n, 'after', 'peak_MB') / m(n, 'before', 'peak_MB'):.2f}")
+PY
