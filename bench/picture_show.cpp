@@ -59,7 +59,7 @@ int Show(const QByteArray& path, const QString& mode, int w, int h) {
   const double base = ResidentMB();
   const double start = CpuMs();
   window.ShowPicture(path);
-  window.repaint();  // the whole window drawn, the picture in it
+  window.repaint();  // the whole window drawn at once, the picture in it
   const double cpu = CpuMs() - start;
   std::printf("cpu_ms=%.1f base_MB=%.1f peak_MB=%.1f control=%dx%d\n", cpu, base, PeakMB(),
               window.Image1->width(), window.Image1->height());

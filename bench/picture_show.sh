@@ -24,20 +24,28 @@ trap cleanup EXIT
 
 # ---- Builds ----
 echo "building this tree ..." >&2
-after="$here/$(bash "$here/scripts/build.sh" bench --target bench_picture_show)/bench/bench_picture_show"
+after="$here/$(bash "$here/scripts/build.sh" bench --target bench_picture_show -j2)/bench/bench_picture_show"
 echo "building $base ..." >&2
-mkdir -p "$work/before"
-git -C "$here" archive "$base" | tar -x -C "$work/before"
+# The base tree and its build are kept in this tree's build folder: a second run reuses them.
+rev=$(git -C "$here" rev-parse "$base^{commit}")
+src="$here/build/bench-base/src"
+if [ "$(cat "$here/build/bench-base/revision" 2>/dev/null)" != "$rev" ]; then
+  rm -rf "$here/build/bench-base"
+  mkdir -p "$src"
+  git -C "$here" archive "$rev" | tar -x -C "$src"
+  echo "$rev" >"$here/build/bench-base/revision"
+fi
 # The same measuring program in both trees.
-cp "$here/bench/picture_show.cpp" "$here/bench/photo_jpeg.h" "$work/before/bench/"
-grep -q 'ostrivo_bench(picture_show' "$work/before/bench/CMakeLists.txt" ||
-  echo 'ostrivo_bench(picture_show LIBS ostrivo_testprogram)' >>"$work/before/bench/CMakeLists.txt"
+cp "$here/bench/picture_show.cpp" "$here/bench/photo_jpeg.h" "$src/bench/"
+grep -q 'ostrivo_bench(picture_show' "$src/bench/CMakeLists.txt" ||
+  echo 'ostrivo_bench(picture_show LIBS ostrivo_testprogram)' >>"$src/bench/CMakeLists.txt"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$work/before" -B "$work/before/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DOSTRIVO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
-cmake --build "$work/before/build" --target bench_picture_show -j2 >/dev/null
-before="$work/before/build/bench/bench_picture_show"
+[ -f "$here/build/bench-base/build/build.ninja" ] ||
+  cmake -S "$src" -B "$here/build/bench-base/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DOSTRIVO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
+cmake --build "$here/build/bench-base/build" --target bench_picture_show -j2 >/dev/null
+before="$here/build/bench-base/build/bench/bench_picture_show"
 
 # ---- Pictures and a screen for feh ----
 "$after" make "$work/photo6000.jpg" 6000 4000

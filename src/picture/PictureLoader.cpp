@@ -81,6 +81,62 @@ ErrorManager* Errors(j_decompress_ptr c) {
   return reinterpret_cast<ErrorManager*>(c->err);
 }
 
+// The file read in large chunks. libjpeg-turbo's fast Huffman decoder runs only while the
+// buffer holds a few kilobytes more than one MCU could need, so with the standard 4 KB buffer
+// most of the data went through the slow one.
+struct FileSource {
+  jpeg_source_mgr pub;
+  std::FILE* file;
+  std::vector<JOCTET> buffer;
+  bool started;
+};
+
+extern "C" void SourceInit(j_decompress_ptr) {}
+extern "C" void SourceTerm(j_decompress_ptr) {}
+
+extern "C" boolean SourceFill(j_decompress_ptr c) {
+  auto* s = reinterpret_cast<FileSource*>(c->src);
+  size_t n = std::fread(s->buffer.data(), 1, s->buffer.size(), s->file);
+  if (n == 0) {
+    if (!s->started) ERREXIT(c, JERR_INPUT_EMPTY);
+    // A file that ends early: warn, and end the picture as libjpeg's own source does.
+    WARNMS(c, JWRN_JPEG_EOF);
+    s->buffer[0] = 0xFF;
+    s->buffer[1] = JPEG_EOI;
+    n = 2;
+  }
+  s->pub.next_input_byte = s->buffer.data();
+  s->pub.bytes_in_buffer = n;
+  s->started = true;
+  return TRUE;
+}
+
+extern "C" void SourceSkip(j_decompress_ptr c, long count) {
+  jpeg_source_mgr* src = c->src;
+  if (count <= 0) return;
+  while (count > static_cast<long>(src->bytes_in_buffer)) {
+    count -= static_cast<long>(src->bytes_in_buffer);
+    SourceFill(c);
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void SetFileSource(j_decompress_ptr c, FileSource& s, std::FILE* file) {
+  constexpr size_t kChunk = 256 * 1024;
+  s.file = file;
+  s.buffer.resize(kChunk);
+  s.started = false;
+  s.pub.init_source = SourceInit;
+  s.pub.fill_input_buffer = SourceFill;
+  s.pub.skip_input_data = SourceSkip;
+  s.pub.resync_to_restart = jpeg_resync_to_restart;
+  s.pub.term_source = SourceTerm;
+  s.pub.next_input_byte = nullptr;
+  s.pub.bytes_in_buffer = 0;
+  c->src = &s.pub;
+}
+
 bool JpegReadHeader(j_decompress_ptr c) {
   if (setjmp(Errors(c)->jump)) return false;
   jpeg_read_header(c, TRUE);
@@ -394,7 +450,7 @@ class JpegSource {
     std::int64_t size = 0;
     file_ = OpenPictureFile(path, &size);
     j_decompress_ptr c = &d_.cinfo;
-    jpeg_stdio_src(c, file_.get());
+    SetFileSource(c, source_, file_.get());
     // The EXIF block (APP1) holds the orientation.
     jpeg_save_markers(c, JPEG_APP0 + 1, 0xFFFF);
     if (!JpegReadHeader(c)) d_.Fail();
@@ -465,7 +521,9 @@ class JpegSource {
   }
 
  private:
-  FilePtr file_;  // outlives the decompressor, which reads from it
+  // The file and its source outlive the decompressor, which reads from them.
+  FilePtr file_;
+  FileSource source_{};
   Decompressor d_;
   Orientation orientation_ = Orientation::Upright;
 };
