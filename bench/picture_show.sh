@@ -2,7 +2,8 @@
 # Camera-size JPEGs shown in the picture window, before and after a change, in one run:
 # builds bench_picture_show from a base revision (default main) and from this tree, runs every
 # case a few times in fresh processes, alternating the two builds, beside the peers:
-#   djpeg (libjpeg-turbo's decoder): the processor time of a full decode of the same file;
+#   djpeg (libjpeg-turbo's decoder): the processor time of a full decode of the same file
+#   (measured with perf stat);
 #   feh on a virtual screen of the same size: its peak memory showing the same picture.
 # Prints each figure (medians) and the ratios to the peers.
 #
@@ -36,7 +37,9 @@ if [ "$(cat "$here/build/bench-base/revision" 2>/dev/null)" != "$rev" ]; then
   echo "$rev" >"$here/build/bench-base/revision"
 fi
 # The same measuring program in both trees.
-cp "$here/bench/picture_show.cpp" "$here/bench/photo_jpeg.h" "$src/bench/"
+for f in picture_show.cpp photo_jpeg.h; do
+  cmp -s "$here/bench/$f" "$src/bench/$f" || cp "$here/bench/$f" "$src/bench/"
+done
 grep -q 'ostrivo_bench(picture_show' "$src/bench/CMakeLists.txt" ||
   echo 'ostrivo_bench(picture_show LIBS ostrivo_testprogram)' >>"$src/bench/CMakeLists.txt"
 launcher=()
@@ -71,12 +74,15 @@ for ((i = 0; i < runs; i++)); do
       [ $build = after ] && bin=$after
       echo "$name $build $("$bin" show "$file" "$mode" $screen_w $screen_h 2>/dev/null)" >>"$results"
     done
-    # djpeg: user + system time of a full decode, and its peak memory.
-    echo "$name djpeg $(/usr/bin/time -f 'cpu_ms=%U:%S peak_MB=%M' djpeg -outfile /dev/null "$file" 2>&1 |
-      awk -F'[= :]' '{printf "cpu_ms=%.1f peak_MB=%.1f", ($2 + $3) * 1000, $5 / 1024}')" >>"$results"
+    # djpeg: the processor time of a full decode (perf's task clock, to the microsecond), and
+    # its peak memory.
+    cpu=$(perf stat -x, -e task-clock djpeg -outfile /dev/null "$file" 2>&1 >/dev/null | cut -d, -f1)
+    peak=$(/usr/bin/time -f '%M' djpeg -outfile /dev/null "$file" 2>&1)
+    echo "$name djpeg cpu_ms=$cpu peak_MB=$(awk -v k="$peak" 'BEGIN {printf "%.1f", k / 1024}')" \
+      >>"$results"
     # feh: full screen on the same screen size, one picture shown for a second, then it quits.
-    echo "$name feh $(DISPLAY=$display /usr/bin/time -f 'peak_MB=%M' feh -F $feh_zoom --cycle-once \
-      -D 1 "$file" 2>&1 | awk -F'=' '/peak_MB/ {printf "peak_MB=%.1f", $2 / 1024}')" >>"$results"
+    echo "$name feh $(DISPLAY=$display timeout 60 /usr/bin/time -f 'peak_MB=%M' feh -F $feh_zoom \
+      --on-last-slide quit -D 1 "$file" 2>&1 | awk -F'=' '/peak_MB/ {printf "peak_MB=%.1f", $2 / 1024}')" >>"$results"
   done
 done
 

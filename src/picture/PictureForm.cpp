@@ -36,6 +36,7 @@ void TImage::Load(PictureFile file) {
 void TImage::Decode() {
   if (!source_) return;
   const int scale = DecodeScale(natural_, Shown());
+  rows_ = 0;
   picture_ = source_->Decode(
       scale, [this](const QImage& partial, int rows) { UpdateProgress(partial, rows); });
   smaller_ = QImage();
@@ -65,9 +66,17 @@ void TImage::SetPicture(QImage picture) {
 }
 
 void TImage::UpdateProgress(const QImage& partial, int rows) {
+  if (partial.height() == 0) return;
+  const int before = rows_;
   partial_ = &partial;
   rows_ = std::clamp(rows, 0, partial.height());
-  repaint();
+  // Only the band decoded since the last call is drawn: the rows above it are on the screen.
+  const QSize shown = Shown();
+  auto y = [&](int row) {
+    return static_cast<int>(std::int64_t{row} * shown.height() / partial.height());
+  };
+  const int top = before < rows_ ? y(before) - 1 : 0;
+  repaint(QRect(0, top, shown.width(), y(rows_) - top + 1));
   partial_ = nullptr;
 }
 
@@ -109,7 +118,6 @@ void TImage::paintEvent(QPaintEvent*) {
   const QSize shown = Shown();
   if (partial_) {
     // Incremental display: the rows decoded so far, where they will be in the whole picture.
-    if (partial_->height() == 0) return;
     const int h = static_cast<int>(std::int64_t{rows_} * shown.height() / partial_->height());
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRect(0, 0, shown.width(), h), *partial_, QRect(0, 0, partial_->width(), rows_));
@@ -118,14 +126,17 @@ void TImage::paintEvent(QPaintEvent*) {
   if (picture_.isNull()) return;
   if (shown == picture_.size()) {
     p.drawImage(0, 0, picture_);
-  } else if (shown.width() <= picture_.width() && shown.height() <= picture_.height()) {
-    // Smaller: averaged down once for each size, so fine detail blends instead of breaking up.
+  } else if (std::int64_t{shown.width()} * 2 < picture_.width() ||
+             std::int64_t{shown.height()} * 2 < picture_.height()) {
+    // Less than half the size: bilinear sampling would skip pixels, so the picture is averaged
+    // down, once for each size.
     if (smaller_.size() != shown)
       smaller_ = picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     p.drawImage(0, 0, smaller_);
   } else {
-    // Larger: bilinear, clipped by the painter to what is exposed, so a picture zoomed far
-    // beyond the screen costs no more than one that fits.
+    // Bilinear, clipped by the painter to what is exposed, so a picture zoomed far beyond the
+    // screen costs no more than one that fits. DCT scaling leaves a picture less than twice the
+    // size it is shown at (unless shown at less than an eighth): it is drawn here, uncached.
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRect(QPoint(0, 0), shown), picture_);
   }

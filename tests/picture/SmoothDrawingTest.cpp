@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
 #include <cmath>
 
 #include "PictureFiles.h"
@@ -59,9 +60,10 @@ class Smooth : public Show {
 
   // Shows a picture in a 640 x 480 window and compares the part of the screenshot the picture
   // covers with ImageMagick's triangle (bilinear) resize of the same file to that size.
-  double Compare(const QImage& source, const QString& name) {
+  double Compare(const QImage& source, const QString& name, const QString& keys = {}) {
     const QString path = files.Write(name + ".jpg", EncodeJpeg(source, 95));
     ShowIn(640, 480, path.toLocal8Bit());
+    for (QChar key : keys) QTest::keyClick(&W(), key.toLatin1());
     const QRect placed = Placed();
     const QImage shot = W().grab().toImage().convertToFormat(QImage::Format_RGB32).copy(placed);
     const QString ref = files.File(name + "-reference.png");
@@ -95,6 +97,13 @@ TEST_F(Smooth, AStretchedPictureIsDrawnAsASmoothingResizeDrawsIt) {
   // 160 x 100 stretched to 640 x 400: four times larger, bilinear.
   EXPECT_GE(Compare(Detailed(160, 100), "stretch"), 40.0);
   EXPECT_EQ(Placed(), QRect(0, 40, 640, 400));
+}
+
+TEST_F(Smooth, APictureZoomedOutToAQuarterIsAveragedDown) {
+  // 1200 x 800 decoded whole at its natural size, then "-" twice: shown at 300 x 200.
+  EXPECT_GE(Compare(Detailed(1200, 800), "quarter", "--"), 32.0);
+  EXPECT_EQ(Placed(), QRect(170, 140, 300, 200));
+  EXPECT_EQ(I().Picture().size(), QSize(1200, 800));
 }
 
 TEST_F(Smooth, APictureAtItsNaturalSizeIsDrawnPixelForPixel) {
