@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
-#include <random>
 
 #include "main/MainUnit.h"
+#include "photo_jpeg.h"
 #include "picture/PictureFiles.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureUnit.h"
@@ -25,25 +25,12 @@ using namespace ostrivo::test;
 
 namespace {
 
-// A photograph-like picture: smooth gradients with fine noise, so it compresses like one.
 const QByteArray& BigJpegPath() {
   static QTemporaryDir dir;
   static QByteArray path;
   if (path.isEmpty()) {
-    QImage image(6000, 4000, QImage::Format_RGB32);
-    std::mt19937 noise(7);
-    for (int y = 0; y < image.height(); ++y) {
-      QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-      for (int x = 0; x < image.width(); ++x) {
-        const int n = static_cast<int>(noise() % 24);
-        row[x] = qRgb((x * 255 / 6000 + n) & 0xFF, (y * 255 / 4000 + n) & 0xFF,
-                      ((x + y) * 255 / 10000 + n) & 0xFF);
-      }
-    }
     path = (dir.path() + "/big.jpg").toLocal8Bit();
-    QFile f(QString::fromLocal8Bit(path));
-    f.open(QIODevice::WriteOnly);
-    f.write(EncodeJpeg(image, 90));
+    picture_bench::WritePhotoJpeg(QString::fromLocal8Bit(path), 6000, 4000);
   }
   return path;
 }

@@ -23,19 +23,65 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
+void TImage::Load(PictureFile file) {
+  source_ = std::move(file);
+  natural_ = source_->NaturalSize();
+  // The last picture goes first: the two are never held at once.
+  picture_ = QImage();
+  smaller_ = QImage();
+  resize(natural_);
+  update();
+}
+
+void TImage::Decode() {
+  if (!source_) return;
+  const int scale = DecodeScale(natural_, Shown());
+  rows_ = 0;
+  picture_ = source_->Decode(
+      scale, [this](const QImage& partial, int rows) { UpdateProgress(partial, rows); });
+  smaller_ = QImage();
+  if (scale == 1) source_.reset();  // nothing more to decode
+  update();
+}
+
+void TImage::DecodeDetail() {
+  if (!source_) return;
+  const QSize shown = Shown();
+  if (shown.width() <= picture_.width() && shown.height() <= picture_.height()) return;
+  // The less detailed picture stays on the screen until the whole one is there.
+  picture_ = source_->Decode(1);
+  smaller_ = QImage();
+  source_.reset();
+  update();
+}
+
 void TImage::SetPicture(QImage picture) {
+  source_.reset();
   picture_ = std::move(picture);
+  smaller_ = QImage();
+  natural_ = picture_.size();
   partial_ = nullptr;
-  resize(picture_.size());
+  resize(natural_);
   update();
 }
 
 void TImage::UpdateProgress(const QImage& partial, int rows) {
-  if (size() != partial.size()) resize(partial.size());
+  if (partial.height() == 0) return;
+  const int before = rows_;
   partial_ = &partial;
   rows_ = std::clamp(rows, 0, partial.height());
-  repaint();
+  // Only the band decoded since the last call is drawn: the rows above it are on the screen.
+  const QSize shown = Shown();
+  auto y = [&](int row) {
+    return static_cast<int>(std::int64_t{row} * shown.height() / partial.height());
+  };
+  const int top = before < rows_ ? y(before) - 1 : 0;
+  repaint(QRect(0, top, shown.width(), y(rows_) - top + 1));
   partial_ = nullptr;
+}
+
+QSize TImage::Shown() const {
+  return stretch_ ? size() : natural_;
 }
 
 void TImage::SetStretch(bool on) {
@@ -69,18 +115,31 @@ void TImage::SetHeight(int v) {
 
 void TImage::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  const QSize shown = Shown();
   if (partial_) {
-    // Incremental display: the rows decoded so far, at natural size.
-    p.drawImage(QPoint(0, 0), *partial_, QRect(0, 0, partial_->width(), rows_));
+    // Incremental display: the rows decoded so far, where they will be in the whole picture.
+    const int h = static_cast<int>(std::int64_t{rows_} * shown.height() / partial_->height());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(0, 0, shown.width(), h), *partial_, QRect(0, 0, partial_->width(), rows_));
     return;
   }
   if (picture_.isNull()) return;
-  // Nearest-pixel scaling, clipped by the painter to what is exposed: a picture zoomed far
-  // beyond the screen costs no more than one that fits.
-  if (stretch_)
-    p.drawImage(rect(), picture_);
-  else
+  if (shown == picture_.size()) {
     p.drawImage(0, 0, picture_);
+  } else if (std::int64_t{shown.width()} * 2 < picture_.width() ||
+             std::int64_t{shown.height()} * 2 < picture_.height()) {
+    // Less than half the size: bilinear sampling would skip pixels, so the picture is averaged
+    // down, once for each size.
+    if (smaller_.size() != shown)
+      smaller_ = picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    p.drawImage(0, 0, smaller_);
+  } else {
+    // Bilinear, clipped by the painter to what is exposed, so a picture zoomed far beyond the
+    // screen costs no more than one that fits. DCT scaling leaves a picture less than twice the
+    // size it is shown at (unless shown at less than an eighth): it is drawn here, uncached.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(QPoint(0, 0), shown), picture_);
+  }
 }
 
 void TImage::moveEvent(QMoveEvent* event) {

@@ -15,6 +15,7 @@
 #include <jpeglib.h>
 
 #include "framework/Exceptions.h"
+#include "picture/ExifOrientation.h"
 
 namespace ostrivo {
 
@@ -78,6 +79,62 @@ extern "C" void JpegEmitMessage(j_common_ptr cinfo, int level) {
 
 ErrorManager* Errors(j_decompress_ptr c) {
   return reinterpret_cast<ErrorManager*>(c->err);
+}
+
+// The file read in large chunks. libjpeg-turbo's fast Huffman decoder runs only while the
+// buffer holds a few kilobytes more than one MCU could need, so with the standard 4 KB buffer
+// most of the data went through the slow one.
+struct FileSource {
+  jpeg_source_mgr pub;
+  std::FILE* file;
+  std::vector<JOCTET> buffer;
+  bool started;
+};
+
+extern "C" void SourceInit(j_decompress_ptr) {}
+extern "C" void SourceTerm(j_decompress_ptr) {}
+
+extern "C" boolean SourceFill(j_decompress_ptr c) {
+  auto* s = reinterpret_cast<FileSource*>(c->src);
+  size_t n = std::fread(s->buffer.data(), 1, s->buffer.size(), s->file);
+  if (n == 0) {
+    if (!s->started) ERREXIT(c, JERR_INPUT_EMPTY);
+    // A file that ends early: warn, and end the picture as libjpeg's own source does.
+    WARNMS(c, JWRN_JPEG_EOF);
+    s->buffer[0] = 0xFF;
+    s->buffer[1] = JPEG_EOI;
+    n = 2;
+  }
+  s->pub.next_input_byte = s->buffer.data();
+  s->pub.bytes_in_buffer = n;
+  s->started = true;
+  return TRUE;
+}
+
+extern "C" void SourceSkip(j_decompress_ptr c, long count) {
+  jpeg_source_mgr* src = c->src;
+  if (count <= 0) return;
+  while (count > static_cast<long>(src->bytes_in_buffer)) {
+    count -= static_cast<long>(src->bytes_in_buffer);
+    SourceFill(c);
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void SetFileSource(j_decompress_ptr c, FileSource& s, std::FILE* file) {
+  constexpr size_t kChunk = 256 * 1024;
+  s.file = file;
+  s.buffer.resize(kChunk);
+  s.started = false;
+  s.pub.init_source = SourceInit;
+  s.pub.fill_input_buffer = SourceFill;
+  s.pub.skip_input_data = SourceSkip;
+  s.pub.resync_to_restart = jpeg_resync_to_restart;
+  s.pub.term_source = SourceTerm;
+  s.pub.next_input_byte = nullptr;
+  s.pub.bytes_in_buffer = 0;
+  c->src = &s.pub;
 }
 
 bool JpegReadHeader(j_decompress_ptr c) {
@@ -386,66 +443,133 @@ QImage LoadBitmap(const QByteArray& path) {
   return DecodeBitmap(Reader{reinterpret_cast<const uchar*>(data.constData()), data.size()}, b);
 }
 
-QImage LoadJpeg(const QByteArray& path, const PictureProgress& progress, int progressIntervalMs) {
-  std::int64_t size = 0;
-  FilePtr f = OpenPictureFile(path, &size);
-  Decompressor d;
-  j_decompress_ptr c = &d.cinfo;
-  jpeg_stdio_src(c, f.get());
-  if (!JpegReadHeader(c)) d.Fail();
-  // A progressive or multi-scan JPEG keeps all its coefficients while it decodes: two bytes a
-  // sample of each component.
-  const std::int64_t coefficients =
-      jpeg_has_multiple_scans(c)
-          ? std::int64_t{c->image_width} * c->image_height * c->num_components * 2
-          : 0;
-  CheckSize(c->image_width, c->image_height, coefficients);
-  c->mem->max_memory_to_use = static_cast<long>(kMaxPictureBytes);
-  const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
-  c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;  // BGRX is QImage's RGB32 in memory
-  c->dct_method = JDCT_ISLOW;
-  if (!JpegStart(c)) d.Fail();
-  const int width = static_cast<int>(c->output_width);
-  const int height = static_cast<int>(c->output_height);
-  QImage image = NewImage(width, height);
-  // Written through these pointers only, so a partial picture handed out is never copied.
-  uchar* const bits = image.bits();
-  const qsizetype bpl = image.bytesPerLine();
-  constexpr JDIMENSION kBand = 16;
-  std::vector<JSAMPLE> cmykBand(cmyk ? static_cast<size_t>(width) * 4 * kBand : 0);
-  const bool inverted = c->saw_Adobe_marker != 0;
-
-  QElapsedTimer clock;
-  clock.start();
-  std::int64_t lastShown = 0;
-  std::vector<JSAMPROW> rows(kBand);
-  while (c->output_scanline < c->output_height) {
-    const JDIMENSION first = c->output_scanline;
-    const JDIMENSION count = std::min<JDIMENSION>(kBand, c->output_height - first);
-    for (JDIMENSION i = 0; i < count; ++i)
-      rows[i] =
-          cmyk ? cmykBand.data() + static_cast<size_t>(width) * 4 * i : bits + bpl * (first + i);
-    if (!JpegReadRows(c, rows.data(), first, count)) d.Fail();
-    if (cmyk)
-      for (JDIMENSION i = 0; i < count; ++i)
-        CmykToRgb32(rows[i], reinterpret_cast<QRgb*>(bits + bpl * (first + i)), width, inverted);
-    if (progress && c->output_scanline < c->output_height &&
-        clock.elapsed() - lastShown >= progressIntervalMs) {
-      progress(image, static_cast<int>(c->output_scanline));
-      lastShown = clock.elapsed();
+// A JPEG file opened and its header read, ready for one decode at any scale.
+class JpegSource {
+ public:
+  explicit JpegSource(const QByteArray& path) {
+    std::int64_t size = 0;
+    file_ = OpenPictureFile(path, &size);
+    j_decompress_ptr c = &d_.cinfo;
+    SetFileSource(c, source_, file_.get());
+    // The EXIF block (APP1) holds the orientation.
+    jpeg_save_markers(c, JPEG_APP0 + 1, 0xFFFF);
+    if (!JpegReadHeader(c)) d_.Fail();
+    // A progressive or multi-scan JPEG keeps all its coefficients while it decodes, at any
+    // scale: two bytes a sample of each component.
+    const std::int64_t coefficients =
+        jpeg_has_multiple_scans(c)
+            ? std::int64_t{c->image_width} * c->image_height * c->num_components * 2
+            : 0;
+    CheckSize(c->image_width, c->image_height, coefficients);
+    c->mem->max_memory_to_use = static_cast<long>(kMaxPictureBytes);
+    for (jpeg_saved_marker_ptr m = c->marker_list; m; m = m->next) {
+      if (m->marker != JPEG_APP0 + 1) continue;
+      orientation_ = ReadExifOrientation(m->data, m->data_length);
+      if (orientation_ != Orientation::Upright) break;
     }
   }
-  if (!JpegFinish(c)) d.Fail();
-  return image;
+
+  QSize NaturalSize() const {
+    const QSize stored(static_cast<int>(d_.cinfo.image_width),
+                       static_cast<int>(d_.cinfo.image_height));
+    return SwapsSides(orientation_) ? stored.transposed() : stored;
+  }
+
+  QImage Decode(int scale, const PictureProgress& progress, int progressIntervalMs) {
+    j_decompress_ptr c = &d_.cinfo;
+    const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
+    c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;  // BGRX is QImage's RGB32 in memory
+    c->dct_method = JDCT_ISLOW;
+    // libjpeg scales inside its inverse DCT: a smaller picture costs less work and memory.
+    c->scale_num = 1;
+    c->scale_denom = static_cast<unsigned>(scale);
+    if (!JpegStart(c)) d_.Fail();
+    const int width = static_cast<int>(c->output_width);
+    const int height = static_cast<int>(c->output_height);
+    QImage image = NewImage(width, height);
+    // Written through these pointers only, so a partial picture handed out is never copied.
+    uchar* const bits = image.bits();
+    const qsizetype bpl = image.bytesPerLine();
+    constexpr JDIMENSION kBand = 16;
+    std::vector<JSAMPLE> cmykBand(cmyk ? static_cast<size_t>(width) * 4 * kBand : 0);
+    const bool inverted = c->saw_Adobe_marker != 0;
+    // The stored rows of a turned or mirrored picture are not the top rows of what is shown.
+    const bool banded = progress && orientation_ == Orientation::Upright;
+
+    QElapsedTimer clock;
+    clock.start();
+    std::int64_t lastShown = 0;
+    std::vector<JSAMPROW> rows(kBand);
+    while (c->output_scanline < c->output_height) {
+      const JDIMENSION first = c->output_scanline;
+      const JDIMENSION count = std::min<JDIMENSION>(kBand, c->output_height - first);
+      for (JDIMENSION i = 0; i < count; ++i)
+        rows[i] =
+            cmyk ? cmykBand.data() + static_cast<size_t>(width) * 4 * i : bits + bpl * (first + i);
+      if (!JpegReadRows(c, rows.data(), first, count)) d_.Fail();
+      if (cmyk)
+        for (JDIMENSION i = 0; i < count; ++i)
+          CmykToRgb32(rows[i], reinterpret_cast<QRgb*>(bits + bpl * (first + i)), width, inverted);
+      if (banded && c->output_scanline < c->output_height &&
+          clock.elapsed() - lastShown >= progressIntervalMs) {
+        progress(image, static_cast<int>(c->output_scanline));
+        lastShown = clock.elapsed();
+      }
+    }
+    if (!JpegFinish(c)) d_.Fail();
+    return Upright(image, orientation_);
+  }
+
+ private:
+  // The file and its source outlive the decompressor, which reads from them.
+  FilePtr file_;
+  FileSource source_{};
+  Decompressor d_;
+  Orientation orientation_ = Orientation::Upright;
+};
+
+int DecodeScale(QSize natural, QSize shown) {
+  for (const std::int64_t s : {8, 4, 2}) {
+    if ((natural.width() + s - 1) / s >= shown.width() &&
+        (natural.height() + s - 1) / s >= shown.height())
+      return static_cast<int>(s);
+  }
+  return 1;
+}
+
+PictureFile::PictureFile(const QByteArray& path) : path_(path) {
+  const QByteArray ext = path.right(4).toLower();
+  if (ext == ".bmp") {
+    bitmap_ = LoadBitmap(path);
+    natural_ = bitmap_.size();
+  } else if (ext == ".jpg") {
+    jpeg_ = std::make_unique<JpegSource>(path);
+    natural_ = jpeg_->NaturalSize();
+  } else {
+    throw EInvalidGraphic(
+        QStringLiteral("Unknown picture file extension (%1)").arg(DisplayText(ext)));
+  }
+}
+
+PictureFile::PictureFile(PictureFile&&) noexcept = default;
+PictureFile& PictureFile::operator=(PictureFile&&) noexcept = default;
+PictureFile::~PictureFile() = default;
+
+QImage PictureFile::Decode(int scale, const PictureProgress& progress, int progressIntervalMs) {
+  if (!bitmap_.isNull()) return bitmap_;
+  // A source decodes once; a second decode reads the file again.
+  std::unique_ptr<JpegSource> source = std::move(jpeg_);
+  if (!source) source = std::make_unique<JpegSource>(path_);
+  return source->Decode(scale, progress, progressIntervalMs);
+}
+
+QImage LoadJpeg(const QByteArray& path, const PictureProgress& progress, int progressIntervalMs) {
+  return JpegSource(path).Decode(1, progress, progressIntervalMs);
 }
 
 QImage LoadPicture(const QByteArray& path, const PictureProgress& progress,
                    int progressIntervalMs) {
-  const QByteArray ext = path.right(4).toLower();
-  if (ext == ".bmp") return LoadBitmap(path);
-  if (ext == ".jpg") return LoadJpeg(path, progress, progressIntervalMs);
-  throw EInvalidGraphic(
-      QStringLiteral("Unknown picture file extension (%1)").arg(DisplayText(ext)));
+  return PictureFile(path).Decode(1, progress, progressIntervalMs);
 }
 
 }  // namespace ostrivo

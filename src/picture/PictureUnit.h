@@ -16,6 +16,9 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+#include "picture/PictureLoader.h"
 
 class QScrollBar;
 
@@ -24,17 +27,31 @@ namespace ostrivo {
 class Forms;
 
 // The picture control: natural size on load (auto-size), drawn at natural size from its own
-// top-left corner or, with Stretch on, scaled to fill its whole rectangle. Left and Top are in
-// the window's client coordinates and may be negative.
+// top-left corner or, with Stretch on, scaled to fill its whole rectangle, smoothly. Left and
+// Top are in the window's client coordinates and may be negative.
+//
+// The picture's natural size is its file's (upright) size, whatever detail was decoded: a JPEG
+// shown much smaller is decoded smaller (libjpeg's DCT scaling), and decoded again in full when
+// a zoom needs more detail than that.
 class TImage : public QWidget {
  public:
   explicit TImage(QWidget* parent);
+  // The picture as decoded: its natural size, or smaller.
   const QImage& Picture() const { return picture_; }
-  // Takes the picture and its natural size.
+  QSize NaturalSize() const { return natural_; }
+  // Takes a picture whose header is read: the control takes its natural size. Nothing is
+  // drawn until Decode.
+  void Load(PictureFile file);
+  // Decodes the loaded picture with the detail the control's present size needs; the rows show
+  // in place as they decode.
+  void Decode();
+  // Decodes the whole picture when the control has grown beyond the detail decoded (a zoom).
+  void DecodeDetail();
+  // Takes a whole picture and its natural size.
   void SetPicture(QImage picture);
-  // Shows rows [0, rows) of a picture still being decoded (incremental display): the control
-  // takes the picture's natural size and is drawn at once. The picture is only borrowed for
-  // the call, so the decoder's buffer is never copied.
+  // Shows rows [0, rows) of a picture still being decoded (incremental display), scaled as the
+  // whole picture will be, and is drawn at once. The picture is only borrowed for the call, so
+  // the decoder's buffer is never copied.
   void UpdateProgress(const QImage& partial, int rows);
   bool Stretch() const { return stretch_; }
   void SetStretch(bool on);
@@ -54,7 +71,13 @@ class TImage : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Where the picture is drawn: the whole control with Stretch on, else its natural size.
+  QSize Shown() const;
+
+  std::optional<PictureFile> source_;  // while more detail can be decoded
+  QSize natural_;
   QImage picture_;
+  QImage smaller_;                   // the picture averaged down to the size it is shown at
   const QImage* partial_ = nullptr;  // during UpdateProgress only
   int rows_ = 0;
   bool stretch_ = false;

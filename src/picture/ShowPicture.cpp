@@ -65,8 +65,9 @@ void TPictureForm::ShowPicture(const QByteArray& entry) {
   SetTitleVisible(options.TitleBox->isChecked());  // 3
   SetAutoScroll(false);                            // 4
   ShowMaximized();                                 // 5
-  Image1->SetPicture(LoadPicture(                  // 6
-      entry, [this](const QImage& partial, int rows) { Image1->UpdateProgress(partial, rows); }));
+  // 6: the file's header gives the natural size the control takes. Its pixels are decoded once
+  // the control's size is known (below), with no more detail than that size shows.
+  Image1->Load(PictureFile(entry));
 
   const bool fit = options.FitBox->isChecked();
   const bool stretch = options.StretchBox->isChecked();
@@ -92,6 +93,7 @@ void TPictureForm::ShowPicture(const QByteArray& entry) {
   // 9: centred, not clamped: a picture larger than the window shows its middle.
   Image1->SetTop(Half(ClientHeight() - Image1->height()));
   Image1->SetLeft(Half(ClientWidth() - Image1->width()));
+  Image1->Decode();     // 6, completed: the rows show in their place as they decode
   SetAutoScroll(true);  // 10
 
   const QString caption = QStringLiteral("Showing ") + DisplayText(entry);  // 11

@@ -150,6 +150,7 @@ void TPictureForm::FormKeyPress(QChar Key) {
     Image1->SetLeft(Half(ClientWidth() - Image1->width()));
     if (Image1->Left() < 0) Image1->SetLeft(0);
     if (Image1->Top() < 0) Image1->SetTop(0);
+    Image1->DecodeDetail();
   }
   forms_.MainForm->FormKeyPress(Key);
 }
@@ -225,6 +226,7 @@ void TPictureForm::Image1MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers, 
   // The anchor point of the zoomed picture comes to the window's top-left corner.
   SetHorzScrollPosition(Trunc(s * DragAnchor.x()));
   SetVertScrollPosition(Trunc(s * DragAnchor.y()));
+  Image1->DecodeDetail();
   // The zoom redraws the whole surface.
   Band(*this).Clear();
 }

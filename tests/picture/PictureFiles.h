@@ -74,6 +74,42 @@ inline QImage Gradient(int w, int h) {
   return image;
 }
 
+// The JPEG with an EXIF block (APP1) right after its start marker whose first directory holds
+// the orientation tag (0x0112, one SHORT), in Motorola (big-endian) or Intel byte order.
+inline QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation,
+                                      bool bigEndian = true) {
+  QByteArray tiff;
+  auto u16 = [&](unsigned v) {
+    const char hi = static_cast<char>(v >> 8 & 0xFF), lo = static_cast<char>(v & 0xFF);
+    tiff.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+  };
+  auto u32 = [&](std::uint32_t v) {
+    if (bigEndian) {
+      u16(v >> 16);
+      u16(v & 0xFFFF);
+    } else {
+      u16(v & 0xFFFF);
+      u16(v >> 16);
+    }
+  };
+  tiff.append(bigEndian ? "MM" : "II");
+  u16(42);
+  u32(8);  // the first directory follows the header
+  u16(1);  // one entry
+  u16(0x0112);
+  u16(3);  // SHORT
+  u32(1);
+  u16(static_cast<unsigned>(orientation));
+  u16(0);
+  u32(0);  // no next directory
+  const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
+  const int length = static_cast<int>(body.size()) + 2;
+  QByteArray segment("\xFF\xE1", 2);
+  segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
+  segment.append(body);
+  return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
 // Little-endian fields, as a bitmap file writes them.
 class Bytes {
  public:

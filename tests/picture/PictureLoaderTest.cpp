@@ -102,6 +102,21 @@ TEST_F(Loader, AJpegCutInItsDataShowsWhatWasDecoded) {
   EXPECT_GT(MaxDifference(cut, full), 40);
 }
 
+// The file is read in large chunks: markers that libjpeg skips, and a picture, that run over
+// the chunks' ends are read whole.
+TEST_F(Loader, AJpegWithLargeMarkersBeforeItsPictureDecodes) {
+  const QImage original = Gradient(64, 48);
+  const QByteArray whole = EncodeJpeg(original, 100);
+  QByteArray markers;
+  for (int i = 0; i < 7; ++i) {  // 7 x 64 KB of APP2 data (as a large ICC profile would be)
+    markers.append("\xFF\xE2\xFF\xFF", 4);
+    markers.append(QByteArray(0xFFFF - 2, static_cast<char>('a' + i)));
+  }
+  const QImage decoded = LoadJpeg(Write("m.jpg", whole.left(2) + markers + whole.mid(2)));
+  ASSERT_EQ(decoded.size(), QSize(64, 48));
+  EXPECT_LE(MaxDifference(decoded, original), 12);
+}
+
 TEST_F(Loader, JpegErrorsCarryLibjpegsMessageCode) {
   const QByteArray whole = EncodeJpeg(Gradient(32, 32));
   // Cut before the frame header: no image; cut after it, before the scan: no scan.
