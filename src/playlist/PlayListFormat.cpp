@@ -1,5 +1,7 @@
 #include "playlist/PlayListFormat.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QSaveFile>
 #include <cstring>
@@ -47,7 +49,10 @@ std::vector<QByteArray> ReadPlayListFile(const QString& path) {
 
 void WritePlayListFile(const QString& path, const std::vector<QByteArray>& entries) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
+  // Unbuffered: every write reaches the file at once and reports its own failure. A buffered
+  // save file flushes its last piece inside commit(), which does not report that failure, so
+  // a short list on a full disk would replace the old file with an empty one.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     throw EFCreateError(QStringLiteral("Cannot create file %1").arg(path));
   // Written in pieces, so a long list never needs a second copy of itself in memory.
   constexpr qsizetype kPiece = 1 << 20;
@@ -65,7 +70,12 @@ void WritePlayListFile(const QString& path, const std::vector<QByteArray>& entri
     piece.append(e).append("\r\n", 2);
   }
   if (!piece.isEmpty()) flush();
-  // The temporary file replaces the target only once everything reached the disk.
+  // The temporary file replaces the target only once everything reached the disk; commit()
+  // syncs too but does not report a failed sync.
+  if (::fsync(file.handle()) != 0) {
+    file.cancelWriting();  // the temporary file goes with the object
+    throw EWriteError(QStringLiteral("Stream write error"));
+  }
   if (!file.commit()) throw EWriteError(QStringLiteral("Stream write error"));
 }
 
