@@ -1,6 +1,8 @@
 #include "picture/PictureLoader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <jpeglib.h>
 
 #include "framework/Exceptions.h"
+#include "platform/fs/RegularFile.h"
 
 namespace ostrivo {
 
@@ -31,12 +34,22 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
   throw EFOpenError(QStringLiteral("Cannot open file %1").arg(DisplayText(path)));
 }
 
-// Opens a regular file by the entry's own bytes; its size in *size.
+// Opens a regular file by the entry's own bytes; its size in *size. The open itself never
+// waits, whatever the path names by the time it is opened.
 FilePtr OpenPictureFile(const QByteArray& path, std::int64_t* size) {
   if (path.isEmpty() || path.contains('\0')) CannotOpen(path);
-  FilePtr f(std::fopen(path.constData(), "rb"));
+  fs::RefuseSpecialFile(path);
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat st {};
-  if (!f || fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) CannotOpen(path);
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    CannotOpen(path);
+  }
+  FilePtr f(::fdopen(fd, "rb"));
+  if (!f) {
+    ::close(fd);
+    CannotOpen(path);
+  }
   *size = st.st_size;
   return f;
 }

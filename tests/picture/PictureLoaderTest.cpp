@@ -9,6 +9,7 @@
 #include "PictureFiles.h"
 #include "framework/Exceptions.h"
 #include "picture/PictureLoader.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace ostrivo::test {
@@ -150,6 +151,23 @@ TEST_F(Loader, AMissingOrUnreadableFileCannotBeOpened) {
   const QByteArray folder = dir.MakeDir("folder.bmp").toLocal8Bit();
   EXPECT_EQ(ErrorOf<EFOpenError>([&] { LoadPicture(folder); }),
             "Cannot open file " + QString::fromLocal8Bit(folder));
+}
+
+// Pipes, sockets and devices under a picture's name are refused at once, before anything
+// opens or reads them (a pipe nobody writes to would hold the open for ever, /dev/zero the read).
+TEST_F(Loader, PipesSocketsAndDevicesAreRefusedWithoutWaiting) {
+  Deadline deadline(60);
+  ASSERT_TRUE(MakeFifo(dir.File("pipe.jpg")));
+  ASSERT_TRUE(MakeFifo(dir.File("pipe.bmp")));
+  ASSERT_TRUE(QFile::link("/dev/zero", dir.File("zero.jpg")));
+  ASSERT_TRUE(QFile::link("/dev/zero", dir.File("zero.bmp")));
+  SocketFile socket(dir.File("socket.bmp"));
+  ASSERT_TRUE(socket.Made());
+  for (const char* name : {"pipe.jpg", "pipe.bmp", "zero.jpg", "zero.bmp", "socket.bmp"}) {
+    const QByteArray path = dir.File(name).toLocal8Bit();
+    EXPECT_EQ(ErrorOf<EFOpenError>([&] { LoadPicture(path); }),
+              "Cannot open file " + QString::fromLocal8Bit(path) + ": not a regular file");
+  }
 }
 
 // ---- Windows bitmaps ----
