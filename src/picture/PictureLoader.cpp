@@ -64,6 +64,16 @@ void CheckSize(std::int64_t w, std::int64_t h, std::int64_t extraBytes = 0) {
   if (w * h * 4 + extraBytes > kMaxPictureBytes) TooLarge(w, h);
 }
 
+// Up to this many pixels (16 MiB decoded) a picture is cheap whatever its file holds.
+constexpr std::int64_t kCheapPixels = std::int64_t{1} << 22;
+
+// A picture must not declare more pixels than its data could plausibly cover: a small file
+// declaring a huge size costs the memory and the time of the whole picture, to show a flat
+// fill. plausiblePixels: what the format could cover with the data the file holds.
+void CheckCost(std::int64_t w, std::int64_t h, std::int64_t plausiblePixels) {
+  if (w * h > std::max(kCheapPixels, plausiblePixels)) TooLarge(w, h);
+}
+
 QImage NewImage(int w, int h) {
   QImage image(w, h, QImage::Format_RGB32);
   if (image.isNull()) TooLarge(w, h);  // the memory was not there
@@ -255,6 +265,9 @@ BitmapInfo ParseBitmapHeaders(const Reader& r, std::int64_t fileSize) {
     // Encoded data runs to the end of the file (no valid stream needs more than this).
     const std::int64_t worst = (std::int64_t{b.width} * 2 + 4) * b.height + 2;
     b.end = std::min(fileSize, b.dataAt + worst);
+    // Each two bytes cover at most 255 pixels; line ends, jumps and the early end of the
+    // bitmap leave pixels unwritten rather than cover them.
+    CheckCost(b.width, b.height, (b.end - b.dataAt) / 2 * 255);
   } else {
     b.end = b.dataAt + b.stride * b.height;
     if (b.end > fileSize) InvalidBitmap();
@@ -413,6 +426,8 @@ QImage LoadJpeg(const QByteArray& path, const PictureProgress& progress, int pro
           ? std::int64_t{c->image_width} * c->image_height * c->num_components * 2
           : 0;
   CheckSize(c->image_width, c->image_height, coefficients);
+  // No coding spends less than a bit on a block of 8 x 8 pixels.
+  CheckCost(c->image_width, c->image_height, size * 8 * 64);
   c->mem->max_memory_to_use = static_cast<long>(kMaxPictureBytes);
   const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
   c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;  // BGRX is QImage's RGB32 in memory
