@@ -13,7 +13,7 @@ fuzzers=("$@")
 build=build/fuzz
 if [ ! -f "$build/build.ninja" ]; then
   args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTRIVO_SANITIZE=ON -DOSTRIVO_FUZZ=ON
-        -DOSTRIVO_BENCHMARKS=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+        -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
   command -v ccache >/dev/null && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$build" "${args[@]}" >&2
 fi
