@@ -61,7 +61,8 @@ FilePtr OpenPictureFile(const QByteArray& path, std::int64_t* size) {
 
 // extraBytes: what the decoder needs besides the picture itself.
 void CheckSize(std::int64_t w, std::int64_t h, std::int64_t extraBytes = 0) {
-  if (w * h * 4 + extraBytes > kMaxPictureBytes) TooLarge(w, h);
+  // Each side is below 2^31, so their product fits; four times it need not.
+  if (extraBytes > kMaxPictureBytes || w * h > (kMaxPictureBytes - extraBytes) / 4) TooLarge(w, h);
 }
 
 // Up to this many pixels (16 MiB decoded) a picture is cheap whatever its file holds.

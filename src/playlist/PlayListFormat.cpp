@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "framework/Exceptions.h"
+#include "platform/fs/RegularFile.h"
 
 namespace ostrivo {
 
@@ -38,6 +39,7 @@ QByteArray FormatPlayList(const std::vector<QByteArray>& entries) {
 }
 
 std::vector<QByteArray> ReadPlayListFile(const QString& path) {
+  fs::RefuseSpecialFile(QFile::encodeName(path));  // a pipe would hold the open for ever
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     throw EFOpenError(QStringLiteral("Cannot open file %1").arg(path));

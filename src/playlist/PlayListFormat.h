@@ -16,7 +16,8 @@ inline std::vector<QByteArray> ParsePlayList(const QByteArray& bytes) {
 }
 QByteArray FormatPlayList(const std::vector<QByteArray>& entries);
 
-// Reads the whole file and splits it. Throws EFOpenError "Cannot open file %s".
+// Reads the whole file and splits it. Throws EFOpenError "Cannot open file %s" (with ": not a
+// regular file" for a pipe, socket or device, which is never opened).
 std::vector<QByteArray> ReadPlayListFile(const QString& path);
 
 // Writes the entries to a temporary file beside the target and renames it over the target,

@@ -276,6 +276,12 @@ TEST_F(Loader, ReadsACoreHeaderBitmapAndRunLengthEncodedOnes) {
 // Small files that declare huge pictures are refused by what their data could cover, before
 // anything is allocated; a picture whose data does cover it still loads.
 TEST_F(Loader, SmallFilesDeclaringHugePicturesAreRefusedByCost) {
+  // Sides whose product in bytes does not fit in 64 bits (found by the bitmap fuzzer).
+  Bytes vast = BitmapHeaders(0x70600001, 0x79fb0000, 32, 54, 3);
+  vast.U32(0xFF0000).U32(0xFF00).U32(0xFF);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { ReadBitmap(vast.data); }),
+            "Picture is too large to show (1885339649 x 2046492672 pixels)");
+
   // 1 KB of RLE8 declaring 11000 x 11000: at most 130,000 pixels are coverable.
   Bytes bomb = BitmapHeaders(11000, 11000, 8, 54 + 8, 1, 2);
   bomb.U32(0).U32(0x00FFFFFF);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "playlist/PlayListFixture.h"
+#include "support/SpecialFiles.h"
 
 namespace ostrivo::test {
 namespace {
@@ -147,6 +148,16 @@ TEST_F(Files, OpenOfAFileThatCannotBeReadLeavesListFileAndTitle) {
     EXPECT_EQ(M().PlayListFile, earlier);
     EXPECT_EQ(Title(), QStringLiteral("Ostrivo 1.0 - ") + earlier);
   }
+
+  // A pipe nobody writes to would hold the open for ever: it is refused at once.
+  Deadline deadline(60);
+  const QString pipe = files.File(QStringLiteral("pipe.osp"));
+  ASSERT_TRUE(MakeFifo(pipe));
+  p.dialogs.messages.clear();
+  p.dialogs.openAnswers.push_back({pipe});
+  Do(&TMainForm::OpenButtonClick);
+  EXPECT_EQ(Errors(), QStringList{Shown("Cannot open file " + pipe + ": not a regular file")});
+  EXPECT_EQ(M().PlayListFile, earlier);
 }
 
 TEST_F(Files, BytesThatAreNotUtf8SurviveOpenAndSave) {

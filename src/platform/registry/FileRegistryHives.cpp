@@ -137,7 +137,8 @@ struct FileRegistryHives::HiveFile {
   bool Acquire() {
     if (lockFd < 0) {
       if (!MakeFolder(QFile::encodeName(owner.dir_))) return false;
-      lockFd = ::open(native + ".lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+      lockFd =
+          ::open(native + ".lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
       if (lockFd < 0) return false;
     }
     while (::flock(lockFd, LOCK_EX) != 0)
@@ -148,7 +149,8 @@ struct FileRegistryHives::HiveFile {
   // Brings root up to date with the file. Without the lock a damaged file is only looked at;
   // it is moved aside under the lock, once no writer can be replacing it.
   void Refresh(bool locked) {
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Never waits: a pipe put in the hive's place is opened without blocking, then refused.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
       const bool missing = errno == ENOENT;
       root = HiveKey();
@@ -158,7 +160,13 @@ struct FileRegistryHives::HiveFile {
       return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && loaded && Stamp::Of(st) == stamp) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      root = HiveKey();
+      loaded = readable = false;
+      return;
+    }
+    if (loaded && Stamp::Of(st) == stamp) {
       ::close(fd);
       return;
     }

@@ -12,9 +12,12 @@
 #include "platform/registry/FileRegistryHives.h"
 #include "platform/registry/HiveText.h"
 #include "support/FullDisk.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 using namespace ostrivo;
+using ostrivo::test::Deadline;
+using ostrivo::test::MakeFifo;
 using ostrivo::test::ReadAll;
 using ostrivo::test::ScratchMount;
 using ostrivo::test::TempDir;
@@ -174,6 +177,20 @@ TEST(FileHives, AHiveThatCannotBeReadIsLeftAloneAndNotWritten) {
   EXPECT_TRUE(QFileInfo(hivePath).isDir());
   EXPECT_TRUE(QFileInfo::exists(hivePath + "/inside"));
   // The other hive is not affected.
+  EXPECT_TRUE(hives.CreateKey(Hive::ClassesRoot, {".wav"}));
+}
+
+// A pipe in a hive's place is never waited on: it reads as a hive that cannot be read.
+TEST(FileHives, APipeInTheHivesPlaceIsNeitherWaitedOnNorWritten) {
+  Deadline deadline(60);
+  TempDir tmp;
+  ASSERT_TRUE(MakeFifo(tmp.File("HKEY_CURRENT_USER.reg")));
+  FileRegistryHives hives(tmp.Path());
+  EXPECT_TRUE(hives.SubKeyNames(Hive::CurrentUser, {}).isEmpty());
+  EXPECT_FALSE(hives.CreateKey(Hive::CurrentUser, kSettings));
+  struct stat st {};
+  ASSERT_EQ(::lstat(QFile::encodeName(tmp.File("HKEY_CURRENT_USER.reg")).constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));  // still there, never replaced
   EXPECT_TRUE(hives.CreateKey(Hive::ClassesRoot, {".wav"}));
 }
 
