@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
 
 #include "framework/Exceptions.h"
 #include "platform/fs/RegularFile.h"
+#include "playlist/ForeignPlayLists.h"
 
 namespace ostrivo {
 
@@ -46,6 +48,18 @@ std::vector<QByteArray> ReadPlayListFile(const QString& path) {
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError)
     throw EFOpenError(QStringLiteral("Cannot open file %1").arg(path));
+  // Other players' lists name their files relative to the list's own folder.
+  const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+  switch (PlayListKindOf(path)) {
+    case PlayListKind::M3u:
+      return ParseM3u(bytes, folder, false);
+    case PlayListKind::M3u8:
+      return ParseM3u(bytes, folder, true);
+    case PlayListKind::Pls:
+      return ParsePls(bytes, folder);
+    case PlayListKind::Own:
+      break;
+  }
   return ParsePlayList(bytes);
 }
 
