@@ -5,6 +5,7 @@
 #include "app/SplashUnit.h"
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
+#include "platform/registry/RegistryHives.h"
 #include "settings/OptionsUnit.h"
 #include "settings/Registry.h"
 
@@ -44,7 +45,10 @@ void TMainForm::StartupSequence() {
 
   Registry = std::make_unique<TRegistry>(forms_.services.hives);
   Registry->SetRootKey(HKEY_CLASSES_ROOT);
-  const bool firstStart = !Registry->KeyExists(kPlayListCommandKey);
+  // The first-start questions only when their answers can be kept: else they would come back
+  // at every start. The settings load then reports why nothing can be kept.
+  const bool firstStart =
+      !Registry->KeyExists(kPlayListCommandKey) && forms_.services.hives.CanStore();
   // The shell set-up and the settings load must not keep the rest of the start from running:
   // their errors are shown and the sequence goes on.
   if (firstStart) Application().Guard([this] { FirstStartShellSetup(); });

@@ -14,7 +14,13 @@
 #include "platform/shell/ShellServices.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  // Qt is given the program's name alone: it would take its own options ("-platform",
+  // "-stylesheet", "-platformpluginpath", ...) out of the command line, even where they are
+  // values of this program's switches. The display and the like come from the environment.
+  static char fallbackName[] = "ostrivo";
+  int qtArgc = 1;
+  char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+  QApplication app(qtArgc, qtArgv);
   app.setApplicationName(QStringLiteral("Ostrivo"));
   // The desktop matches the windows to the program's entry, and every window (main, picture,
   // dialogs) carries its icon: the theme's when installed, the bundled copy otherwise.
@@ -34,8 +40,9 @@ int main(int argc, char** argv) {
   ostrivo::FileRegistryHives hives;
   ostrivo::DesktopShell shell(QCoreApplication::applicationFilePath());
 
-  QStringList arguments = app.arguments();
-  arguments.removeFirst();
+  // Decoded as Qt decodes its own arguments; the switches turn them back into bytes unchanged.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
   ostrivo::Forms forms(ostrivo::Services{scheduler, clock, dialogs, media, mixer, hives, shell,
                                          arguments, QCoreApplication::applicationFilePath()});
   forms.CreateAll();

@@ -1,6 +1,8 @@
 #include "picture/PictureLoader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -16,6 +18,7 @@
 
 #include "framework/Exceptions.h"
 #include "picture/ExifOrientation.h"
+#include "platform/fs/RegularFile.h"
 
 namespace ostrivo {
 
@@ -32,12 +35,22 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
   throw EFOpenError(QStringLiteral("Cannot open file %1").arg(DisplayText(path)));
 }
 
-// Opens a regular file by the entry's own bytes; its size in *size.
+// Opens a regular file by the entry's own bytes; its size in *size. The open itself never
+// waits, whatever the path names by the time it is opened.
 FilePtr OpenPictureFile(const QByteArray& path, std::int64_t* size) {
   if (path.isEmpty() || path.contains('\0')) CannotOpen(path);
-  FilePtr f(std::fopen(path.constData(), "rb"));
+  fs::RefuseSpecialFile(path);
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat st {};
-  if (!f || fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) CannotOpen(path);
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    CannotOpen(path);
+  }
+  FilePtr f(::fdopen(fd, "rb"));
+  if (!f) {
+    ::close(fd);
+    CannotOpen(path);
+  }
   *size = st.st_size;
   return f;
 }
@@ -49,7 +62,18 @@ FilePtr OpenPictureFile(const QByteArray& path, std::int64_t* size) {
 
 // extraBytes: what the decoder needs besides the picture itself.
 void CheckSize(std::int64_t w, std::int64_t h, std::int64_t extraBytes = 0) {
-  if (w * h * 4 + extraBytes > kMaxPictureBytes) TooLarge(w, h);
+  // Each side is below 2^31, so their product fits; four times it need not.
+  if (extraBytes > kMaxPictureBytes || w * h > (kMaxPictureBytes - extraBytes) / 4) TooLarge(w, h);
+}
+
+// Up to this many pixels (16 MiB decoded) a picture is cheap whatever its file holds.
+constexpr std::int64_t kCheapPixels = std::int64_t{1} << 22;
+
+// A picture must not declare more pixels than its data could plausibly cover: a small file
+// declaring a huge size costs the memory and the time of the whole picture, to show a flat
+// fill. plausiblePixels: what the format could cover with the data the file holds.
+void CheckCost(std::int64_t w, std::int64_t h, std::int64_t plausiblePixels) {
+  if (w * h > std::max(kCheapPixels, plausiblePixels)) TooLarge(w, h);
 }
 
 QImage NewImage(int w, int h) {
@@ -299,6 +323,9 @@ BitmapInfo ParseBitmapHeaders(const Reader& r, std::int64_t fileSize) {
     // Encoded data runs to the end of the file (no valid stream needs more than this).
     const std::int64_t worst = (std::int64_t{b.width} * 2 + 4) * b.height + 2;
     b.end = std::min(fileSize, b.dataAt + worst);
+    // Each two bytes cover at most 255 pixels; line ends, jumps and the early end of the
+    // bitmap leave pixels unwritten rather than cover them.
+    CheckCost(b.width, b.height, (b.end - b.dataAt) / 2 * 255);
   } else {
     b.end = b.dataAt + b.stride * b.height;
     if (b.end > fileSize) InvalidBitmap();
@@ -461,6 +488,8 @@ class JpegSource {
             ? std::int64_t{c->image_width} * c->image_height * c->num_components * 2
             : 0;
     CheckSize(c->image_width, c->image_height, coefficients);
+    // No coding spends less than a bit on a block of 8 x 8 pixels.
+    CheckCost(c->image_width, c->image_height, size * 8 * 64);
     c->mem->max_memory_to_use = static_cast<long>(kMaxPictureBytes);
     for (jpeg_saved_marker_ptr m = c->marker_list; m; m = m->next) {
       if (m->marker != JPEG_APP0 + 1) continue;

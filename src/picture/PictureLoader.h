@@ -4,8 +4,9 @@
 // (a JPEG's EXIF orientation applied).
 //
 // Errors: EFOpenError "Cannot open file %s" (missing or unreadable file, or not a regular
-// file), EInvalidGraphic "Bitmap image is not valid", EJPEG "JPEG error #%d" (libjpeg's message
-// code), and EInvalidGraphic for a picture whose declared size is too large to hold.
+// file; a pipe, socket or device is never opened), EInvalidGraphic "Bitmap image is not valid",
+// EJPEG "JPEG error #%d" (libjpeg's message code), and EInvalidGraphic for a picture whose
+// declared size is too large to hold, or far larger than its file could plausibly cover.
 
 #include <QByteArray>
 #include <QImage>

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Exceptions.h"
+#include "platform/fs/RegularFile.h"
 #include "platform/media/MediaBackend.h"
 
 namespace ostrivo {
@@ -117,6 +118,9 @@ namespace {
 
 void TMediaPlayer::Open() {
   Close();
+  // A pipe or a device would hold the back end's open, or its reading, for ever.
+  d_->error = kMediaFailed;  // until the medium is open
+  if (DeviceType != dtCDAudio) fs::RefuseSpecialFile(FileName);
   MediaOpenRequest request;
   request.path = FileName;
   const int type = static_cast<int>(DeviceType);

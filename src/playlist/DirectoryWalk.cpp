@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/fs/DirectoryReader.h"
 
@@ -13,37 +14,69 @@ char LowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-struct Walk {
-  bool recurse;
-  std::vector<QByteArray>& entries;
-  // The directories open on the way down: a directory met again below itself (a bind mount
-  // of an ancestor) is not walked a second time.
-  std::vector<fs::FileId> path;
-  QByteArray prefix;
-
-  void Run(fs::DirectoryReader& dir) {
-    fs::DirectoryEntry e;
-    while (dir.Next(e)) {
-      if (e.length == 0 || e.name[0] == '.') continue;
-      if (HasMediaEnding(e.name, e.length)) {
-        QByteArray entry;
-        entry.reserve(prefix.size() + static_cast<qsizetype>(e.length));
-        entry.append(prefix).append(e.name, static_cast<qsizetype>(e.length));
-        entries.push_back(std::move(entry));
-      } else if (recurse && e.kind == fs::EntryKind::Directory) {
-        fs::DirectoryReader child(dir, e.name);
-        if (!child.IsOpen() || std::find(path.begin(), path.end(), child.Id()) != path.end())
-          continue;
-        const qsizetype keep = prefix.size();
-        prefix.append(e.name, static_cast<qsizetype>(e.length)).append('/');
-        path.push_back(child.Id());
-        Run(child);
-        path.pop_back();
-        prefix.truncate(keep);
-      }
-    }
-  }
+// One directory's entries as they matter to the walk, in the order the file system lists them.
+struct Listed {
+  QByteArray name;
+  bool media;  // else a directory to walk
 };
+
+// The directories on the way down to the one being walked; only that one is open. Each
+// directory's entries are read whole when it is opened, so a level above needs no open
+// descriptor: the walk climbs back through "..", checking it arrives where it came from. A
+// tree of any depth is walked whole within a few descriptors.
+struct Level {
+  std::vector<Listed> listed;
+  std::size_t next = 0;
+  fs::FileId id;
+  qsizetype prefixSize = 0;
+};
+
+std::vector<Listed> ReadListing(fs::DirectoryReader& dir, bool recurse) {
+  std::vector<Listed> listed;
+  fs::DirectoryEntry e;
+  while (dir.Next(e)) {
+    if (e.length == 0 || e.name[0] == '.') continue;
+    const bool media = HasMediaEnding(e.name, e.length);
+    if (media || (recurse && e.kind == fs::EntryKind::Directory))
+      listed.push_back({QByteArray(e.name, static_cast<qsizetype>(e.length)), media});
+  }
+  return listed;
+}
+
+void Walk(std::unique_ptr<fs::DirectoryReader> dir, QByteArray prefix, bool recurse,
+          std::vector<QByteArray>& entries) {
+  std::vector<Level> levels;
+  levels.push_back({ReadListing(*dir, recurse), 0, dir->Id(), prefix.size()});
+  for (;;) {
+    Level& level = levels.back();
+    if (level.next == level.listed.size()) {
+      levels.pop_back();
+      if (levels.empty()) return;
+      prefix.truncate(levels.back().prefixSize);
+      // Up again; a directory moved away meanwhile cannot lead anywhere else.
+      auto up = std::make_unique<fs::DirectoryReader>(*dir, "..");
+      if (!up->IsOpen() || !(up->Id() == levels.back().id)) return;
+      dir = std::move(up);
+      continue;
+    }
+    const Listed& item = level.listed[level.next++];
+    if (item.media) {
+      QByteArray entry;
+      entry.reserve(prefix.size() + item.name.size());
+      entry.append(prefix).append(item.name);
+      entries.push_back(std::move(entry));
+      continue;
+    }
+    auto child = std::make_unique<fs::DirectoryReader>(*dir, item.name.constData());
+    // A directory met again below itself (a bind mount of an ancestor) is not walked again.
+    if (!child->IsOpen() || std::any_of(levels.begin(), levels.end(),
+                                        [&](const Level& l) { return l.id == child->Id(); }))
+      continue;
+    prefix.append(item.name).append('/');
+    dir = std::move(child);  // the parent closes here
+    levels.push_back({ReadListing(*dir, recurse), 0, dir->Id(), prefix.size()});
+  }
+}
 
 }  // namespace
 
@@ -63,11 +96,11 @@ bool HasMediaEnding(const char* name, std::size_t length) {
 void WalkDirectory(const QByteArray& directory, bool recurse, std::vector<QByteArray>& entries) {
   // An empty text would otherwise become "/" and walk the whole file system.
   if (directory.isEmpty()) return;
-  fs::DirectoryReader top(directory);
-  if (!top.IsOpen()) return;
-  Walk walk{recurse, entries, {top.Id()}, directory};
-  if (!walk.prefix.endsWith('/')) walk.prefix.append('/');
-  walk.Run(top);
+  auto top = std::make_unique<fs::DirectoryReader>(directory);
+  if (!top->IsOpen()) return;
+  QByteArray prefix = directory;
+  if (!prefix.endsWith('/')) prefix.append('/');
+  Walk(std::move(top), std::move(prefix), recurse, entries);
 }
 
 QByteArray AsciiLower(QByteArray text) {

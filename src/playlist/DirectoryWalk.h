@@ -15,7 +15,8 @@ bool HasMediaEnding(const char* name, std::size_t length);
 // order the file system lists them; D is the directory with one "/" at its end. Names that
 // begin with a dot are passed over. With recurse, every other entry that is a plain directory
 // (not a symbolic link) is walked where it is met, before the next entry. A directory that
-// cannot be listed adds nothing; an empty directory text is no directory at all.
+// cannot be listed adds nothing; an empty directory text is no directory at all. Only one
+// directory is open at a time, however deep the tree.
 void WalkDirectory(const QByteArray& directory, bool recurse, std::vector<QByteArray>& entries);
 
 // Remove directory's match: the entry begins with the directory text (already lowered), with

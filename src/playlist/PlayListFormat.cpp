@@ -1,11 +1,14 @@
 #include "playlist/PlayListFormat.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
 
 #include "framework/Exceptions.h"
+#include "platform/fs/RegularFile.h"
 #include "playlist/ForeignPlayLists.h"
 
 namespace ostrivo {
@@ -38,6 +41,7 @@ QByteArray FormatPlayList(const std::vector<QByteArray>& entries) {
 }
 
 std::vector<QByteArray> ReadPlayListFile(const QString& path) {
+  fs::RefuseSpecialFile(QFile::encodeName(path));  // a pipe would hold the open for ever
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     throw EFOpenError(QStringLiteral("Cannot open file %1").arg(path));
@@ -61,7 +65,10 @@ std::vector<QByteArray> ReadPlayListFile(const QString& path) {
 
 void WritePlayListFile(const QString& path, const std::vector<QByteArray>& entries) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
+  // Unbuffered: every write reaches the file at once and reports its own failure. A buffered
+  // save file flushes its last piece inside commit(), which does not report that failure, so
+  // a short list on a full disk would replace the old file with an empty one.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     throw EFCreateError(QStringLiteral("Cannot create file %1").arg(path));
   // Written in pieces, so a long list never needs a second copy of itself in memory.
   constexpr qsizetype kPiece = 1 << 20;
@@ -79,7 +86,12 @@ void WritePlayListFile(const QString& path, const std::vector<QByteArray>& entri
     piece.append(e).append("\r\n", 2);
   }
   if (!piece.isEmpty()) flush();
-  // The temporary file replaces the target only once everything reached the disk.
+  // The temporary file replaces the target only once everything reached the disk; commit()
+  // syncs too but does not report a failed sync.
+  if (::fsync(file.handle()) != 0) {
+    file.cancelWriting();  // the temporary file goes with the object
+    throw EWriteError(QStringLiteral("Stream write error"));
+  }
   if (!file.commit()) throw EWriteError(QStringLiteral("Stream write error"));
 }
 

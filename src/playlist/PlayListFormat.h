@@ -18,7 +18,8 @@ QByteArray FormatPlayList(const std::vector<QByteArray>& entries);
 
 // Reads the whole file and splits it: a name ending in .m3u, .m3u8 or .pls is read as that
 // kind of list (ForeignPlayLists.h), every other file in the format above. Throws EFOpenError
-// "Cannot open file %s".
+// "Cannot open file %s" (with ": not a regular file" for a pipe, socket or device, which is
+// never opened).
 std::vector<QByteArray> ReadPlayListFile(const QString& path);
 
 // Writes the entries to a temporary file beside the target and renames it over the target,

@@ -75,6 +75,7 @@ void TMainForm::LoadSettings() {
     }
   }
   Registry.reset();
+  forms_.services.hives.CanStore();  // a place that cannot keep the settings is named once
   o.SettingsLoaded = true;
   // A number beyond the up-down's range puts it at that end.
   o.UpDown1->SetPosition(StrToInt(o.Edit1->text()));
@@ -97,7 +98,9 @@ void TMainForm::SaveSettings() {
   Registry->SetRootKey(HKEY_CURRENT_USER);
   // Only into the Settings key itself, and only what this run loaded: a key deleted while the
   // program ran stays deleted, and a close before the first tick keeps the stored settings.
-  if (o.SettingsLoaded && Registry->OpenKey(QStringLiteral("software"), false) &&
+  // Nor where nothing can be stored: the start reported that once already.
+  if (o.SettingsLoaded && forms_.services.hives.CanStore() &&
+      Registry->OpenKey(QStringLiteral("software"), false) &&
       Registry->OpenKey(QStringLiteral("Ostrivo"), false)) {
     QString failed;
     for (const Setting& s : kSettings) {

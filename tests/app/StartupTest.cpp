@@ -107,6 +107,33 @@ TEST(StartupSequence, TicksWhileAFirstStartQuestionIsOpenDoNotRunTheSequenceAgai
   EXPECT_EQ(p.Main().Caption(), "Ostrivo 1.0 - Untitled");
 }
 
+// A configuration path that names a file: nothing can be kept there, so the start says so
+// once, naming the path, asks none of the first-start questions (they would come back at every
+// start) and runs on its defaults; the close adds nothing.
+TEST(StartupSequence, AConfigurationPathThatIsAFileIsReportedOnceAndAsksNothing) {
+  TempDir home;
+  const QString notAFolder = home.Write("ostrivo", "I am a file\n");
+  for (int start = 0; start < 2; ++start) {
+    TestProgram p({}, "/opt/ostrivo/ostrivo", notAFolder);
+    FirstTick(p);
+    ASSERT_EQ(p.dialogs.messages.size(), 1u) << p.dialogs.Texts().join('|').toStdString();
+    const auto& shown = p.dialogs.messages[0];
+    EXPECT_EQ(shown.kind, ostrivo::test::ShownMessage::Kind::Message);
+    EXPECT_EQ(shown.icon, MessageIcon::Warning);
+    EXPECT_TRUE(shown.text.contains("\"" + notAFolder + "\"")) << shown.text.toStdString();
+    EXPECT_TRUE(shown.text.contains("Not a directory")) << shown.text.toStdString();
+    // The defaults of a fresh profile.
+    EXPECT_TRUE(p.Options().RandomBox->isChecked());
+    EXPECT_EQ(p.Options().Edit1->text(), "1");
+    EXPECT_EQ(p.Main().Caption(), "Ostrivo 1.0 - Untitled");
+
+    p.Main().Exit1->trigger();
+    EXPECT_TRUE(p.forms->Terminated());
+    EXPECT_EQ(p.dialogs.messages.size(), 1u) << p.dialogs.Texts().join('|').toStdString();
+    EXPECT_EQ(ReadAll(notAFolder), "I am a file\n");
+  }
+}
+
 TEST(CommandLine, SwitchesFoldAsciiCaseOnlyAndMustMatchWholly) {
   {
     TestProgram p({"/FILE", "X.Wav"});

@@ -92,6 +92,25 @@ TEST(EndToEnd, FilePlayQuitExitsAfterTheFileAndLeavesTheSettingsWithTheSwitchesE
   EXPECT_EQ(config.Setting("Pause"), "0");
 }
 
+// Arguments that spell Qt's own options are the program's: switch values, here two files in
+// the working folder and a display time, which Qt must neither take nor act on.
+TEST(EndToEnd, QtsOptionNamesAreValuesOfTheProgramsSwitches) {
+  Config config({{"RandomBoxChecked", "0"},
+                 {"ContinuousBoxChecked", "0"},
+                 {"Pause", "0"},
+                 {"DisplayTime", "3"}});
+  TempDir media;
+  media.Write("-platformpluginpath", Wav(700));
+  media.Write("-stylesheet", Wav(700));
+  const ProgramRun run = RunProgram({"/file", "-platformpluginpath", "/file", "-stylesheet",
+                                     "/delay", "-platform", "/play", "/quit"},
+                                    config.dir.Path(), media.Path(), 30000);
+  ASSERT_TRUE(run.finished) << run.output.toStdString();
+  EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+  EXPECT_GE(run.ms, 1400);  // both files played
+  EXPECT_EQ(config.Setting("DisplayTime"), "-platform");
+}
+
 TEST(EndToEnd, TheBundledDemoPlaysToItsQuitMark) {
   const QString demo = qEnvironmentVariable("OSTRIVO_BINARY_DIR") + "/demo";
   ASSERT_TRUE(QFile::exists(demo + "/demo.osp"));

@@ -9,6 +9,7 @@
 #include "PictureFiles.h"
 #include "framework/Exceptions.h"
 #include "picture/PictureLoader.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace ostrivo::test {
@@ -167,6 +168,23 @@ TEST_F(Loader, AMissingOrUnreadableFileCannotBeOpened) {
             "Cannot open file " + QString::fromLocal8Bit(folder));
 }
 
+// Pipes, sockets and devices under a picture's name are refused at once, before anything
+// opens or reads them (a pipe nobody writes to would hold the open for ever, /dev/zero the read).
+TEST_F(Loader, PipesSocketsAndDevicesAreRefusedWithoutWaiting) {
+  Deadline deadline(60);
+  ASSERT_TRUE(MakeFifo(dir.File("pipe.jpg")));
+  ASSERT_TRUE(MakeFifo(dir.File("pipe.bmp")));
+  ASSERT_TRUE(QFile::link("/dev/zero", dir.File("zero.jpg")));
+  ASSERT_TRUE(QFile::link("/dev/zero", dir.File("zero.bmp")));
+  SocketFile socket(dir.File("socket.bmp"));
+  ASSERT_TRUE(socket.Made());
+  for (const char* name : {"pipe.jpg", "pipe.bmp", "zero.jpg", "zero.bmp", "socket.bmp"}) {
+    const QByteArray path = dir.File(name).toLocal8Bit();
+    EXPECT_EQ(ErrorOf<EFOpenError>([&] { LoadPicture(path); }),
+              "Cannot open file " + QString::fromLocal8Bit(path) + ": not a regular file");
+  }
+}
+
 // ---- Windows bitmaps ----
 
 TEST_F(Loader, ReadsA24BitBottomUpBitmapWithPaddedRows) {
@@ -268,6 +286,53 @@ TEST_F(Loader, ReadsACoreHeaderBitmapAndRunLengthEncodedOnes) {
   EXPECT_EQ(r4.pixel(0, 0), qRgb(0, 255, 0));
   EXPECT_EQ(r4.pixel(1, 0), qRgb(0, 0, 255));
   EXPECT_EQ(r4.pixel(2, 0), qRgb(0, 255, 0));
+}
+
+// Small files that declare huge pictures are refused by what their data could cover, before
+// anything is allocated; a picture whose data does cover it still loads.
+TEST_F(Loader, SmallFilesDeclaringHugePicturesAreRefusedByCost) {
+  // Sides whose product in bytes does not fit in 64 bits (found by the bitmap fuzzer).
+  Bytes vast = BitmapHeaders(0x70600001, 0x79fb0000, 32, 54, 3);
+  vast.U32(0xFF0000).U32(0xFF00).U32(0xFF);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { ReadBitmap(vast.data); }),
+            "Picture is too large to show (1885339649 x 2046492672 pixels)");
+
+  // 1 KB of RLE8 declaring 11000 x 11000: at most 130,000 pixels are coverable.
+  Bytes bomb = BitmapHeaders(11000, 11000, 8, 54 + 8, 1, 2);
+  bomb.U32(0).U32(0x00FFFFFF);
+  while (bomb.data.size() < 1022) bomb.U8(255).U8(1);
+  bomb.U8(0).U8(1);
+  const QString tooLarge = "Picture is too large to show (11000 x 11000 pixels)";
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { ReadBitmap(bomb.data); }), tooLarge);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { LoadPicture(Write("bomb.bmp", bomb.data)); }), tooLarge);
+  // The same in RLE4.
+  Bytes bomb4 = BitmapHeaders(11000, 11000, 4, 54 + 8, 2, 2);
+  bomb4.U32(0).U32(0x00FFFFFF);
+  while (bomb4.data.size() < 1024) bomb4.U8(255).U8(0x10);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { ReadBitmap(bomb4.data); }), tooLarge);
+
+  // 3000 x 3000 in RLE8 written as runs of 255 pixels, with a line end after every row: the
+  // data covers the picture, which loads.
+  Bytes covered = BitmapHeaders(3000, 3000, 8, 54 + 8, 1, 2);
+  covered.U32(0x000000FF).U32(0x0000FF00);
+  for (int row = 0; row < 3000; ++row) {
+    for (int x = 0; x < 3000; x += 255) covered.U8(std::min(255, 3000 - x)).U8(1);
+    covered.U8(0).U8(0);
+  }
+  const QImage image = ReadBitmap(covered.data);
+  ASSERT_EQ(image.size(), QSize(3000, 3000));
+  EXPECT_EQ(image.pixel(2999, 0), qRgb(0, 255, 0));
+
+  // A 16 x 16 JPEG of a few hundred bytes whose frame says 6000 x 6000 (144 MB of pixels,
+  // within the memory limit, but no coding covers that with so few bytes).
+  QByteArray jpeg = EncodeJpeg(Gradient(16, 16));
+  ASSERT_LT(jpeg.size(), 2000);
+  const int sof = jpeg.indexOf("\xFF\xC0");
+  ASSERT_GT(sof, 0);
+  jpeg[sof + 5] = jpeg[sof + 7] = static_cast<char>(6000 >> 8);
+  jpeg[sof + 6] = jpeg[sof + 8] = static_cast<char>(6000 & 0xFF);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { LoadPicture(Write("bomb.jpg", jpeg)); }),
+            "Picture is too large to show (6000 x 6000 pixels)");
 }
 
 TEST_F(Loader, ABitmapWithABadHeaderIsNotValid) {

@@ -1,5 +1,6 @@
 // Play, Pause, Stop and the completion handler, on the simulated device in virtual time.
 #include "PlayerFixture.h"
+#include "support/SpecialFiles.h"
 
 namespace ostrivo::test {
 namespace {
@@ -331,4 +332,27 @@ TEST_F(Controller, ANoticeOfAStoppedPlayIsIgnored) {
 }
 
 }  // namespace
+// A pipe in the play list, as a media file or as a picture, is reported at once, naming the
+// entry; the device stays closed and plays the next file as after any failed start.
+TEST_F(Controller, APipeAsMediaOrPictureIsRefusedAtOnceNamingTheEntry) {
+  Deadline deadline(60);
+  const QString wav = files.File("x.wav"), bmp = files.File("p.bmp"), jpg = files.File("p.jpg");
+  for (const QString& pipe : {wav, bmp, jpg}) ASSERT_TRUE(MakeFifo(pipe));
+  const QByteArray a = Media("a.wav", 1000);
+  for (const QString& pipe : {wav, bmp, jpg}) {
+    p.dialogs.messages.clear();
+    Set({QFile::encodeName(pipe), a});
+    Play();
+    EXPECT_EQ(p.dialogs.Errors(),
+              QStringList{"Cannot open file " + pipe + ": not a regular file."});
+    EXPECT_FALSE(p.media.IsOpen());
+    Stop();
+    M().ListBox1->SetItemIndex(1);
+    Play();
+    EXPECT_TRUE(PlayingFile(a)) << pipe.toStdString();
+    Stop();
+  }
+  EXPECT_EQ(p.media.OpenRequests().size(), 3u);  // the pipe never reached the device
+}
+
 }  // namespace ostrivo::test

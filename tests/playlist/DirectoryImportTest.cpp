@@ -1,11 +1,15 @@
 // Add directory, Remove directory and the walk behind them.
 
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QFile>
 #include <algorithm>
 
 #include "playlist/AddDirUnit.h"
+#include "playlist/DirectoryWalk.h"
 #include "playlist/PlayListFixture.h"
 #include "settings/OptionsUnit.h"
 
@@ -235,6 +239,60 @@ TEST_F(Directories, AnAncestorMountedBelowItselfIsWalkedOnce) {
   AddDirectory(d);
   umount(target.constData());
   EXPECT_EQ(p.Entries().size(), 7);
+}
+
+// Limits the descriptors this process may hold, for the lifetime of the object.
+class DescriptorLimit {
+ public:
+  explicit DescriptorLimit(rlim_t count) {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = count;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+  ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+// A tree far deeper than the descriptors the process may hold is walked whole, in order: the
+// walk holds one directory open at a time.
+TEST_F(Directories, ATwoThousandLevelTreeIsWalkedWholeWithinTwoHundredFiftySixDescriptors) {
+  constexpr int kDepth = 2000;
+  const QByteArray top = QFile::encodeName(files.MakeDir(QStringLiteral("deep")));
+  std::vector<QByteArray> expected;
+  QByteArray prefix = top + '/';
+  int fd = ::open(top.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  for (int level = 0; level < kDepth; ++level) {
+    // Every level holds a file, named after its depth, beside the next level's folder.
+    const QByteArray name = QByteArray::number(level) + ".wav";
+    const int file = ::openat(fd, name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ASSERT_EQ(::mkdirat(fd, "d", 0700), 0);
+    const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    ASSERT_GE(next, 0);
+    fd = next;
+    expected.push_back(prefix + name);
+    prefix += "d/";
+  }
+  ::close(fd);
+
+  std::vector<QByteArray> found;
+  {
+    DescriptorLimit limit(256);
+    WalkDirectory(top, true, found);
+  }
+  // Within a level the file system's order decides whether the file or the deeper levels
+  // come first: compare by depth (a deeper entry is a longer one).
+  ASSERT_EQ(found.size(), expected.size());
+  std::sort(found.begin(), found.end(), [](const QByteArray& a, const QByteArray& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
+  EXPECT_EQ(found, expected);
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
 // New, Open and Save: the file format byte for byte, the title, and what a failure leaves.
 
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
-#include <csignal>
 
 #include "playlist/PlayListFixture.h"
+#include "support/SpecialFiles.h"
 
 namespace ostrivo::test {
 namespace {
@@ -149,6 +148,16 @@ TEST_F(Files, OpenOfAFileThatCannotBeReadLeavesListFileAndTitle) {
     EXPECT_EQ(M().PlayListFile, earlier);
     EXPECT_EQ(Title(), QStringLiteral("Ostrivo 1.0 - ") + earlier);
   }
+
+  // A pipe nobody writes to would hold the open for ever: it is refused at once.
+  Deadline deadline(60);
+  const QString pipe = files.File(QStringLiteral("pipe.osp"));
+  ASSERT_TRUE(MakeFifo(pipe));
+  p.dialogs.messages.clear();
+  p.dialogs.openAnswers.push_back({pipe});
+  Do(&TMainForm::OpenButtonClick);
+  EXPECT_EQ(Errors(), QStringList{Shown("Cannot open file " + pipe + ": not a regular file")});
+  EXPECT_EQ(M().PlayListFile, earlier);
 }
 
 TEST_F(Files, BytesThatAreNotUtf8SurviveOpenAndSave) {
@@ -189,26 +198,6 @@ TEST_F(Files, SaveIntoAMissingFolderReportsCannotCreateAndKeepsTheName) {
   EXPECT_EQ(p.dialogs.saveRequests.size(), 1u);
   EXPECT_EQ(Errors().size(), 2);
 }
-
-// Limits the size of files this process may write, for the lifetime of the object.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int);
-};
 
 std::vector<QByteArray> ManyEntries(int count) {
   std::vector<QByteArray> entries;
@@ -304,6 +293,35 @@ TEST_F(Files, SaveOnAFullDiskReportsAWriteErrorAndLeavesTheOldFile) {
   EXPECT_EQ(Errors(), QStringList{Shown(QStringLiteral("Stream write error"))});
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"list.osp"});
+}
+
+// A list short enough to fit in a write buffer: the failure shows only when the last piece is
+// flushed, and must be reported all the same.
+TEST_F(Files, SavingAOneEntryListOnAFullDiskReportsAWriteErrorAndLeavesTheOldFile) {
+  const QString folder = files.MakeDir(QStringLiteral("full"));
+  ScratchMount disk(folder, "64k");
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a file system here";
+  const QString path = folder + QStringLiteral("/list.osp");
+  const QByteArray old = "/old/a.wav\r\nPause: 3\r\n";
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(old), old.size());
+  }
+  ASSERT_TRUE(disk.Fill());
+  M().PlayListFile = path;
+  p.SetEntries({"/new/b.wav"});
+  Do(&TMainForm::SaveButtonClick);
+  EXPECT_EQ(Errors(), QStringList{Shown(QStringLiteral("Stream write error"))});
+  EXPECT_EQ(ReadAll(path), old);
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"filler", "list.osp"}));
+
+  // Once there is room again the same Save goes through.
+  ASSERT_TRUE(QFile::remove(folder + QStringLiteral("/filler")));
+  Do(&TMainForm::SaveButtonClick);
+  EXPECT_EQ(Errors().size(), 1);
+  EXPECT_EQ(ReadAll(path), QByteArray("/new/b.wav\r\n"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "app/Forms.h"
 #include "main/MainUnit.h"
+#include "support/FullDisk.h"
 #include "support/TestProgram.h"
 
 namespace ostrivo::test {
@@ -32,24 +33,6 @@ class PlayList : public ::testing::Test {
 
   TestProgram p;
   TempDir files;
-};
-
-// A small file system of its own (tmpfs), mounted over a folder while the object lives. Needs
-// the right to mount; tests skip when the machine does not give it.
-class ScratchMount {
- public:
-  ScratchMount(const QString& path, const char* size)
-      : path_(QFile::encodeName(path)),
-        mounted_(mount("tmpfs", path_.constData(), "tmpfs", 0,
-                       (QByteArray("size=") + size).constData()) == 0) {}
-  ~ScratchMount() {
-    if (mounted_ && umount(path_.constData()) != 0) umount2(path_.constData(), MNT_DETACH);
-  }
-  bool Mounted() const { return mounted_; }
-
- private:
-  QByteArray path_;
-  bool mounted_;
 };
 
 // Puts the process's current directory back after a test that moves it.

@@ -8,9 +8,11 @@
 #include "platform/registry/FileRegistryHives.h"
 #include "settings/OptionsUnit.h"
 #include "settings/Registry.h"
+#include "support/FullDisk.h"
 #include "support/TestProgram.h"
 
 using namespace ostrivo;
+using ostrivo::test::FileSizeLimit;
 using ostrivo::test::ReadAll;
 using ostrivo::test::TestProgram;
 
@@ -185,10 +187,12 @@ TEST_F(SettingsStore, AProgramClosedBeforeItsSettingsLoadedKeepsTheStoredOnes) {
 
 TEST_F(SettingsStore, AFailedSaveIsReportedOnceAndDoesNotStopTheClose) {
   m().LoadSettings();
-  // The temporary file's name taken by a folder: no change can be stored.
-  p.config.MakeDir("HKEY_CURRENT_USER.reg.tmp");
   o().RandomBox->setChecked(false);
-  EXPECT_NO_THROW(m().SaveSettings());
+  {
+    // The new hive cannot be written in full: no change can be stored.
+    FileSizeLimit limit(64);
+    EXPECT_NO_THROW(m().SaveSettings());
+  }
   // Values that did not change need no write; the first that did is named.
   EXPECT_EQ(p.dialogs.Errors(), QStringList{"Failed to set data for 'RandomBoxChecked'"});
   EXPECT_FALSE(m().Registry);

@@ -10,7 +10,8 @@
 
 namespace ostrivo::test {
 
-TestProgram::TestProgram(QStringList arguments, QString exeName) {
+TestProgram::TestProgram(QStringList arguments, QString exeName, const QString& configDir)
+    : hives(configDir.isEmpty() ? config.Path() : configDir) {
   forms = std::make_unique<Forms>(Services{time, time, dialogs, media, mixer, hives, shell,
                                            std::move(arguments), std::move(exeName)});
 }

@@ -40,8 +40,10 @@ using TestMixerDriver = SimulatedMixerDriver;
 
 class TestProgram {
  public:
+  // configDir: where the hives live; a temporary folder of the test's own when empty.
   explicit TestProgram(QStringList arguments = {},
-                       QString exeName = QStringLiteral("/opt/ostrivo/ostrivo"));
+                       QString exeName = QStringLiteral("/opt/ostrivo/ostrivo"),
+                       const QString& configDir = {});
   ~TestProgram();
 
   VirtualTime time;
@@ -49,7 +51,7 @@ class TestProgram {
   SimulatedMediaBackend media{time};
   TestMixerDriver mixer;
   TempDir config;
-  FileRegistryHives hives{config.Path()};
+  FileRegistryHives hives;
   RecordingShell shell;
   std::unique_ptr<Forms> forms;
 

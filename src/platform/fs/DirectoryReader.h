@@ -35,6 +35,7 @@ class DirectoryReader {
   // Opens the directory at path (links in the path itself are followed).
   explicit DirectoryReader(const QByteArray& path);
   // Opens the entry name of an open parent; fails when that entry is a link or no directory.
+  // ".." opens the parent of an open directory.
   DirectoryReader(const DirectoryReader& parent, const char* name);
   ~DirectoryReader();
   DirectoryReader(const DirectoryReader&) = delete;

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/registry/HiveText.h"
 
@@ -50,6 +51,19 @@ bool WriteAll(int fd, const QByteArray& bytes) {
     left -= n;
   }
   return true;
+}
+
+// Makes the folder and any missing folder above it, each for the user alone.
+bool MakeFolder(const QByteArray& path) {
+  struct stat st {};
+  if (::stat(path.constData(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+  }
+  const qsizetype slash = path.lastIndexOf('/');
+  if (slash > 0 && !MakeFolder(path.left(slash))) return false;
+  return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
 }
 
 std::optional<QByteArray> ReadAll(int fd) {
@@ -122,8 +136,9 @@ struct FileRegistryHives::HiveFile {
 
   bool Acquire() {
     if (lockFd < 0) {
-      if (!QDir().mkpath(owner.dir_)) return false;
-      lockFd = ::open(native + ".lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+      if (!MakeFolder(QFile::encodeName(owner.dir_))) return false;
+      lockFd =
+          ::open(native + ".lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
       if (lockFd < 0) return false;
     }
     while (::flock(lockFd, LOCK_EX) != 0)
@@ -134,7 +149,8 @@ struct FileRegistryHives::HiveFile {
   // Brings root up to date with the file. Without the lock a damaged file is only looked at;
   // it is moved aside under the lock, once no writer can be replacing it.
   void Refresh(bool locked) {
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Never waits: a pipe put in the hive's place is opened without blocking, then refused.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
       const bool missing = errno == ENOENT;
       root = HiveKey();
@@ -144,7 +160,13 @@ struct FileRegistryHives::HiveFile {
       return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && loaded && Stamp::Of(st) == stamp) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      root = HiveKey();
+      loaded = readable = false;
+      return;
+    }
+    if (loaded && Stamp::Of(st) == stamp) {
       ::close(fd);
       return;
     }
@@ -193,15 +215,19 @@ struct FileRegistryHives::HiveFile {
                         .arg(path, why, target));
   }
 
+  // A temporary file of a name no one can guess or plant beforehand (created exclusively,
+  // never through a link, readable by the user alone), flushed and synced, then renamed over
+  // the hive. Any failure leaves the hive as it was and no temporary file behind.
   bool WriteAtomically(const QByteArray& text) {
-    const QByteArray tmp = native + ".tmp";
-    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    QByteArray tmp = native + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
+    bool ok = true;
     if (stamp.exists) {
       struct stat st {};
-      if (::stat(native.constData(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+      if (::stat(native.constData(), &st) == 0) ok = ::fchmod(fd, st.st_mode & 0777) == 0;
     }
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(tmp.constData(), native.constData()) != 0) {
       ::unlink(tmp.constData());
@@ -216,11 +242,23 @@ struct FileRegistryHives::HiveFile {
     return true;
   }
 
+  // Temporary files are written only under the lock: any found while it is held were left by
+  // a writer that died in the middle of a write.
+  void RemoveLeftovers() {
+    const QString prefix = FileName(hive) + QStringLiteral(".tmp-");
+    const QStringList names = QDir(owner.dir_)
+                                  .entryList({prefix + QStringLiteral("??????")},
+                                             QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString& name : names)
+      ::unlink(QFile::encodeName(QDir(owner.dir_).filePath(name)).constData());
+  }
+
   // Makes one change to the hive as it is on disk now, and stores it.
   template <class F>
   bool Change(F&& change) {
     Lock lock(*this);
     if (!lock.Held()) return false;
+    RemoveLeftovers();
     Refresh(true);
     if (!readable) return false;
     const Outcome outcome = change(root);
@@ -346,6 +384,31 @@ bool FileRegistryHives::DeleteValue(Hive hive, const KeyPath& path, const QStrin
     return removed ? Outcome::Changed : Outcome::Unchanged;
   });
   return ok && removed;
+}
+
+bool FileRegistryHives::CanStore() {
+  const QByteArray dir = QFile::encodeName(dir_);
+  int error = 0;
+  if (!MakeFolder(dir)) {
+    error = errno;
+  } else {
+    QByteArray probe = dir + "/.probe-XXXXXX";
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+      error = errno;
+    } else {
+      ::close(fd);
+      ::unlink(probe.constData());
+    }
+  }
+  if (error == 0) return true;
+  if (!storeProblemNoticed_) {
+    storeProblemNoticed_ = true;
+    AddNotice(QStringLiteral("The settings cannot be stored in \"%1\" (%2). The program goes on "
+                             "with its default settings.")
+                  .arg(dir_, QString::fromLocal8Bit(std::strerror(error))));
+  }
+  return false;
 }
 
 }  // namespace ostrivo

@@ -6,7 +6,8 @@
 // Several programs may use the same files at once and none loses another's changes: every
 // change is made under an exclusive lock on the hive's lock file (name + ".lock"), to the hive
 // as it is on disk at that moment (re-read when another program changed it), written to a
-// temporary file (name + ".tmp"), flushed and renamed over the hive. A crash at any point
+// temporary file (name + ".tmp-" + six random characters, made exclusively and never through a
+// link), flushed and renamed over the hive. A crash at any point
 // leaves the old or the new hive, never a torn one. Queries re-read the file whenever it has
 // changed on disk.
 //
@@ -25,7 +26,8 @@ namespace ostrivo {
 
 class FileRegistryHives : public RegistryHives {
  public:
-  // configDir: where the hive files live; it is made when the first change is stored.
+  // configDir: where the hive files live; it is made (for the user alone) when the first
+  // change is stored. The hives and their temporary and lock files are the user's alone too.
   explicit FileRegistryHives(QString configDir = DefaultConfigDir());
   ~FileRegistryHives() override;
 
@@ -46,12 +48,15 @@ class FileRegistryHives : public RegistryHives {
   bool SetValue(Hive hive, const KeyPath& path, const QString& name,
                 const RegistryValue& value) override;
   bool DeleteValue(Hive hive, const KeyPath& path, const QString& name) override;
+  // Makes the folder when missing and tries a temporary file in it.
+  bool CanStore() override;
 
  private:
   struct HiveFile;
   HiveFile& File(Hive hive);
 
   QString dir_;
+  bool storeProblemNoticed_ = false;
   std::array<std::unique_ptr<HiveFile>, 2> files_;
 };
 

@@ -69,6 +69,11 @@ class RegistryHives {
   // False when the value was not there.
   virtual bool DeleteValue(Hive hive, const KeyPath& path, const QString& name) = 0;
 
+  // Whether changes can be stored at all. When they cannot (the place the hives live in is
+  // not a folder, or cannot be made or written), a notice naming that place is added the
+  // first time this is asked.
+  virtual bool CanStore() { return true; }
+
   // Notices for the user, such as a damaged hive file that was moved aside. Each is handed out
   // once: TakeNotices returns the pending ones and forgets them. OnNotice, when set, runs each
   // time one is added, so the program can arrange to show it (the call comes from inside a

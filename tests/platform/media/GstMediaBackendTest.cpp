@@ -10,6 +10,7 @@
 #include "platform/media/GstMediaBackend.h"
 #include "platform/media/TestMedia.h"
 #include "player/MediaPlayer.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 using namespace ostrivo;
@@ -291,6 +292,30 @@ TEST_F(GstMediaTest, OpenPlayCloseCyclesLeaveNoFileDescriptorsBehind) {
   for (int i = 0; i < 60; ++i) cycle();
   ProcessEventsFor(50);
   EXPECT_EQ(OpenFdCount(), before);
+}
+
+// A pipe nobody writes to, a socket or a device in the play list would hold GStreamer's open
+// (and the window with it) for ever: each is refused at once, naming the entry, and the device
+// goes on to play the next file.
+TEST_F(GstMediaTest, PipesSocketsAndDevicesAreRefusedBeforeAnythingOpensThem) {
+  Deadline deadline(60);
+  ASSERT_TRUE(MakeFifo(dir.File("pipe.wav")));
+  ASSERT_TRUE(QFile::link("/dev/zero", dir.File("zero.wav")));
+  SocketFile socket(dir.File("socket.wav"));
+  ASSERT_TRUE(socket.Made());
+  for (const char* name : {"pipe.wav", "zero.wav", "socket.wav"}) {
+    const QByteArray path = dir.File(name).toLocal8Bit();
+    QString text = "<opened>";
+    try {
+      Open(path);
+    } catch (const Exception& e) {
+      text = e.Message();
+    }
+    EXPECT_EQ(text, "Cannot open file " + QString::fromLocal8Bit(path) + ": not a regular file");
+    EXPECT_FALSE(player.IsOpen());
+  }
+  Open(Wav("a.wav", 300));
+  EXPECT_TRUE(player.IsOpen());
 }
 
 }  // namespace

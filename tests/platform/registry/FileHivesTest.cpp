@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,10 +11,15 @@
 
 #include "platform/registry/FileRegistryHives.h"
 #include "platform/registry/HiveText.h"
+#include "support/FullDisk.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 using namespace ostrivo;
+using ostrivo::test::Deadline;
+using ostrivo::test::MakeFifo;
 using ostrivo::test::ReadAll;
+using ostrivo::test::ScratchMount;
 using ostrivo::test::TempDir;
 
 namespace {
@@ -26,6 +32,11 @@ QByteArray StringData(const std::optional<RegistryValue>& v) {
 
 QStringList DamagedFiles(const QString& dir) {
   return QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"}, QDir::Files);
+}
+
+// The temporary files of the HKEY_CURRENT_USER hive a writer has made and not yet renamed.
+QStringList TemporaryFiles(const QString& dir) {
+  return QDir(dir).entryList({"HKEY_CURRENT_USER.reg.tmp-*"}, QDir::Files | QDir::Hidden);
 }
 
 class EnvGuard {
@@ -169,6 +180,96 @@ TEST(FileHives, AHiveThatCannotBeReadIsLeftAloneAndNotWritten) {
   EXPECT_TRUE(hives.CreateKey(Hive::ClassesRoot, {".wav"}));
 }
 
+// A pipe in a hive's place is never waited on: it reads as a hive that cannot be read.
+TEST(FileHives, APipeInTheHivesPlaceIsNeitherWaitedOnNorWritten) {
+  Deadline deadline(60);
+  TempDir tmp;
+  ASSERT_TRUE(MakeFifo(tmp.File("HKEY_CURRENT_USER.reg")));
+  FileRegistryHives hives(tmp.Path());
+  EXPECT_TRUE(hives.SubKeyNames(Hive::CurrentUser, {}).isEmpty());
+  EXPECT_FALSE(hives.CreateKey(Hive::CurrentUser, kSettings));
+  struct stat st {};
+  ASSERT_EQ(::lstat(QFile::encodeName(tmp.File("HKEY_CURRENT_USER.reg")).constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));  // still there, never replaced
+  EXPECT_TRUE(hives.CreateKey(Hive::ClassesRoot, {".wav"}));
+}
+
+// A link planted where a temporary file might go is never followed: what it points to stays
+// as it was, and the hive, its folder and its files are the user's alone.
+TEST(FileHives, TemporaryFilesAreUniqueNeverFollowALinkAndAreTheUsersAlone) {
+  TempDir tmp;
+  const QString victim = tmp.Write("victim", "precious\n");
+  const QString dir = tmp.Path() + "/config/ostrivo";
+  ASSERT_TRUE(QDir().mkpath(dir));
+  ASSERT_TRUE(QFile::link(victim, dir + "/HKEY_CURRENT_USER.reg.tmp"));
+  FileRegistryHives hives(dir);
+  ASSERT_TRUE(hives.CreateKey(Hive::CurrentUser, kSettings));
+  ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, kSettings, "Pause", RegistryValue::String("7")));
+  EXPECT_EQ(ReadAll(victim), "precious\n");
+  EXPECT_TRUE(QFileInfo(dir + "/HKEY_CURRENT_USER.reg.tmp").isSymLink());
+  EXPECT_EQ(StringData(FileRegistryHives(dir).GetValue(Hive::CurrentUser, kSettings, "Pause")),
+            "7");
+  // Nothing left over but the hive, its lock and the planted link.
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name),
+            (QStringList{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock",
+                         "HKEY_CURRENT_USER.reg.tmp"}));
+
+  auto mode = [](const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+  };
+  EXPECT_EQ(mode(dir + "/HKEY_CURRENT_USER.reg"), 0600u);
+  EXPECT_EQ(mode(dir + "/HKEY_CURRENT_USER.reg.lock"), 0600u);
+  // A folder the hives make themselves is the user's alone, and so is each folder above it.
+  const QString fresh = tmp.Path() + "/fresh/ostrivo";
+  FileRegistryHives made(fresh);
+  ASSERT_TRUE(made.CreateKey(Hive::ClassesRoot, {".wav"}));
+  EXPECT_EQ(mode(fresh), 0700u);
+  EXPECT_EQ(mode(tmp.Path() + "/fresh"), 0700u);
+  EXPECT_EQ(mode(fresh + "/HKEY_CLASSES_ROOT.reg"), 0600u);
+  // A hive the user opened up keeps its permissions across a change.
+  ASSERT_EQ(::chmod(QFile::encodeName(dir + "/HKEY_CURRENT_USER.reg").constData(), 0640), 0);
+  ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, kSettings, "Pause", RegistryValue::String("8")));
+  EXPECT_EQ(mode(dir + "/HKEY_CURRENT_USER.reg"), 0640u);
+}
+
+// A hive that cannot be written in full, on a full disk, is reported as a failed change and
+// stays byte for byte; no temporary file is left behind.
+TEST(FileHives, AChangeOnAFullDiskFailsAndLeavesTheHiveByteForByte) {
+  TempDir tmp;
+  const QString dir = tmp.MakeDir("small");
+  ScratchMount disk(dir, "64k");
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a file system here";
+  FileRegistryHives hives(dir);
+  ASSERT_TRUE(hives.CreateKey(Hive::CurrentUser, kSettings));
+  ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, kSettings, "Pause", RegistryValue::String("1")));
+  const QByteArray before = ReadAll(dir + "/HKEY_CURRENT_USER.reg");
+  ASSERT_TRUE(disk.Fill());
+  EXPECT_FALSE(hives.SetValue(Hive::CurrentUser, kSettings, "Pause", RegistryValue::String("2")));
+  EXPECT_FALSE(hives.CreateKey(Hive::CurrentUser, {"Software", "Other"}));
+  EXPECT_EQ(ReadAll(dir + "/HKEY_CURRENT_USER.reg"), before);
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            (QStringList{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock", "filler"}));
+  // What this program sees is what the file holds, not the change that failed.
+  EXPECT_EQ(StringData(hives.GetValue(Hive::CurrentUser, kSettings, "Pause")), "1");
+  EXPECT_TRUE(hives.CanStore());  // an empty file still fits; only the content does not
+}
+
+// Whether anything can be kept: not in a file, which is named once.
+TEST(FileHives, APlaceThatIsAFileCannotStoreAndIsNamedOnce) {
+  TempDir tmp;
+  const QString file = tmp.Write("ostrivo", "x");
+  FileRegistryHives hives(file);
+  EXPECT_FALSE(hives.CanStore());
+  EXPECT_FALSE(hives.CanStore());
+  const QStringList notices = hives.TakeNotices();
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains("\"" + file + "\"")) << notices[0].toStdString();
+  EXPECT_FALSE(hives.CreateKey(Hive::CurrentUser, kSettings));
+  EXPECT_EQ(ReadAll(file), "x");
+  EXPECT_TRUE(FileRegistryHives(tmp.Path() + "/a/b").CanStore());
+}
+
 // ---- between processes ----
 
 namespace {
@@ -224,14 +325,14 @@ TEST(FileHivesProcesses, AProgramKilledWhileWritingLeavesAReadableHive) {
     ASSERT_TRUE(w->waitForReadyRead(60000)) << "round " << round;
     // Kill it at a random moment while its temporary file is being written.
     QThread::msleep(QRandomGenerator::global()->bounded(20));
-    for (QElapsedTimer t; !QFileInfo::exists(tmp.File("HKEY_CURRENT_USER.reg.tmp"));) {
+    for (QElapsedTimer t; TemporaryFiles(tmp.Path()).isEmpty();) {
       if (!t.isValid()) t.start();
       ASSERT_LT(t.elapsed(), 10000);
     }
     QThread::usleep(QRandomGenerator::global()->bounded(2000));
     w->kill();
     ASSERT_TRUE(w->waitForFinished(60000));
-    if (QFileInfo::exists(tmp.File("HKEY_CURRENT_USER.reg.tmp"))) ++killedMidWrite;
+    if (!TemporaryFiles(tmp.Path()).isEmpty()) ++killedMidWrite;
 
     FileRegistryHives hives(tmp.Path());
     auto big = hives.GetValue(Hive::CurrentUser, {"Software", "Churn"}, "Big");
@@ -243,7 +344,13 @@ TEST(FileHivesProcesses, AProgramKilledWhileWritingLeavesAReadableHive) {
     EXPECT_TRUE(hives.TakeNotices().isEmpty());
     EXPECT_TRUE(DamagedFiles(tmp.Path()).isEmpty());
   }
-  // Most kills land inside a write, which leaves its temporary file behind.
+  // Most kills land inside a write, which leaves its temporary file behind; the next change
+  // clears what a killed writer left.
   EXPECT_GE(killedMidWrite, kRounds / 2);
+  {
+    FileRegistryHives hives(tmp.Path());
+    ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, kSettings, "Keep", RegistryValue::String("j")));
+  }
+  EXPECT_TRUE(TemporaryFiles(tmp.Path()).isEmpty());
   std::printf("killed inside a write in %d of %d rounds\n", killedMidWrite, kRounds);
 }
