@@ -6,7 +6,6 @@
 #include <QSocketNotifier>
 #include <cstdlib>
 #include <set>
-#include <stdexcept>
 #include <unordered_map>
 
 namespace ostrivo {
@@ -20,26 +19,20 @@ bool IsVolume(AlsaControlKind k) {
   return k == AlsaControlKind::PlaybackVolume || k == AlsaControlKind::CaptureVolume;
 }
 
-// A card's simple mixer, open for the life of the driver, its change events watched by socket
+// A simple mixer, open for the life of the driver, its change events watched by socket
 // notifiers on the GUI thread.
 class SndMixerCard : public AlsaCard {
  public:
-  static std::unique_ptr<SndMixerCard> Open(int card) {
+  static std::unique_ptr<SndMixerCard> Open(const std::string& device, std::string name,
+                                            bool soundServer) {
     snd_mixer_t* mixer = nullptr;
     if (snd_mixer_open(&mixer, 0) < 0) return nullptr;
-    const std::string device = "hw:" + std::to_string(card);
     if (snd_mixer_attach(mixer, device.c_str()) < 0 ||
         snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
       snd_mixer_close(mixer);
       return nullptr;
     }
-    std::string name = device;
-    char* cardName = nullptr;
-    if (snd_card_get_name(card, &cardName) == 0 && cardName) {
-      name = cardName;
-      std::free(cardName);
-    }
-    return std::unique_ptr<SndMixerCard>(new SndMixerCard(mixer, std::move(name)));
+    return std::unique_ptr<SndMixerCard>(new SndMixerCard(mixer, std::move(name), soundServer));
   }
 
   ~SndMixerCard() override {
@@ -50,6 +43,7 @@ class SndMixerCard : public AlsaCard {
   }
 
   std::string Name() const override { return name_; }
+  bool SoundServer() const override { return soundServer_; }
   const std::vector<AlsaElementInfo>& Elements() const override { return infos_; }
 
   bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) override {
@@ -97,7 +91,8 @@ class SndMixerCard : public AlsaCard {
   }
 
  private:
-  SndMixerCard(snd_mixer_t* mixer, std::string name) : mixer_(mixer), name_(std::move(name)) {
+  SndMixerCard(snd_mixer_t* mixer, std::string name, bool soundServer)
+      : mixer_(mixer), name_(std::move(name)), soundServer_(soundServer) {
     for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer_); e; e = snd_mixer_elem_next(e)) {
       index_[e] = elems_.size();
       elems_.push_back(e);
@@ -106,20 +101,27 @@ class SndMixerCard : public AlsaCard {
       snd_mixer_elem_set_callback(e, &SndMixerCard::ElemEvent);
     }
     const int count = snd_mixer_poll_descriptors_count(mixer_);
-    if (count > 0) {
-      std::vector<pollfd> fds(static_cast<std::size_t>(count));
-      const int n = snd_mixer_poll_descriptors(mixer_, fds.data(), static_cast<unsigned>(count));
-      for (int i = 0; i < n; ++i) {
-        auto notifier = std::make_unique<QSocketNotifier>(fds[static_cast<std::size_t>(i)].fd,
-                                                          QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
-          // A card that went away keeps its descriptors readable: stop watching it.
-          if (snd_mixer_handle_events(mixer_) < 0)
-            for (auto& n : notifiers_) n->setEnabled(false);
-        });
-        notifiers_.push_back(std::move(notifier));
-      }
+    if (count <= 0) return;
+    fds_.resize(static_cast<std::size_t>(count));
+    const int n = snd_mixer_poll_descriptors(mixer_, fds_.data(), static_cast<unsigned>(count));
+    fds_.resize(static_cast<std::size_t>(std::max(n, 0)));
+    for (const pollfd& fd : fds_) {
+      auto notifier = std::make_unique<QSocketNotifier>(fd.fd, QSocketNotifier::Read);
+      QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { HandleEvents(); });
+      notifiers_.push_back(std::move(notifier));
     }
+  }
+
+  // The mixer's descriptors are readable: let ALSA take the events in, which calls ElemEvent
+  // for every element that changed.
+  void HandleEvents() {
+    ::poll(fds_.data(), fds_.size(), 0);
+    unsigned short revents = 0;
+    snd_mixer_poll_descriptors_revents(mixer_, fds_.data(), static_cast<unsigned>(fds_.size()),
+                                       &revents);
+    // A mixer that went away keeps its descriptors readable: stop watching it.
+    if ((revents & (POLLERR | POLLHUP | POLLNVAL)) || snd_mixer_handle_events(mixer_) < 0)
+      for (auto& n : notifiers_) n->setEnabled(false);
   }
 
   static AlsaElementInfo Describe(snd_mixer_elem_t* e) {
@@ -174,146 +176,187 @@ class SndMixerCard : public AlsaCard {
 
   snd_mixer_t* mixer_;
   std::string name_;
+  bool soundServer_;
   std::vector<snd_mixer_elem_t*> elems_;
   std::unordered_map<snd_mixer_elem_t*, std::size_t> index_;
   std::vector<AlsaElementInfo> infos_;
+  std::vector<pollfd> fds_;
   std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
 };
 
-}  // namespace
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
 
-std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaCards() {
-  std::vector<std::unique_ptr<AlsaCard>> cards;
-  int card = -1;
-  while (snd_card_next(&card) >= 0 && card >= 0) {
-    if (auto c = SndMixerCard::Open(card)) cards.push_back(std::move(c));
+// The sound server behind "default", when that is not a hardware card. The probe is quiet: a
+// machine without a server or cards is no error.
+std::unique_ptr<AlsaCard> OpenSoundServer() {
+  snd_lib_error_set_handler(&Quiet);
+  snd_ctl_t* ctl = nullptr;
+  const bool opened = snd_ctl_open(&ctl, "default", 0) >= 0;
+  snd_lib_error_set_handler(nullptr);
+  if (!opened) return nullptr;
+  const bool hardware = snd_ctl_type(ctl) == SND_CTL_TYPE_HW;
+  std::string name = "default";
+  snd_ctl_card_info_t* info = nullptr;
+  if (snd_ctl_card_info_malloc(&info) == 0) {
+    if (snd_ctl_card_info(ctl, info) == 0 && *snd_ctl_card_info_get_name(info))
+      name = snd_ctl_card_info_get_name(info);
+    snd_ctl_card_info_free(info);
   }
-  return cards;
+  snd_ctl_close(ctl);
+  if (hardware) return nullptr;
+  return SndMixerCard::Open("default", std::move(name), true);
 }
 
-AlsaMixerDriver::AlsaMixerDriver() : AlsaMixerDriver(OpenSystemAlsaCards()) {}
+}  // namespace
+
+std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
+  std::vector<std::unique_ptr<AlsaCard>> mixers;
+  if (auto server = OpenSoundServer()) mixers.push_back(std::move(server));
+  int card = -1;
+  while (snd_card_next(&card) >= 0 && card >= 0) {
+    std::string name = "hw:" + std::to_string(card);
+    char* cardName = nullptr;
+    if (snd_card_get_name(card, &cardName) == 0 && cardName) {
+      name = cardName;
+      std::free(cardName);
+    }
+    if (auto c = SndMixerCard::Open("hw:" + std::to_string(card), std::move(name), false))
+      mixers.push_back(std::move(c));
+  }
+  return mixers;
+}
+
+// An open device: a view of one mixer and its layout.
+class AlsaMixerDriver::Device : public MixerDevice {
+ public:
+  Device(AlsaMixerDriver& driver, std::uint32_t device)
+      : MixerDevice(driver, device), mixer_(driver.mixers_[device]) {}
+
+  std::string Name() override { return mixer_.card->Name(); }
+  std::uint32_t DestinationCount() override {
+    return static_cast<std::uint32_t>(mixer_.layout.destinations.size());
+  }
+  std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) override {
+    const AlsaLine* line = Find(destination, source);
+    return line ? std::optional(line->line) : std::nullopt;
+  }
+  std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) override {
+    const AlsaLine* found = Find(line.destination, line.source);
+    return found ? std::optional(found->controls) : std::nullopt;
+  }
+
+  bool Read(const MixerControl& control, std::span<std::uint32_t> values) override {
+    if (control.id >= mixer_.layout.bindings.size() || values.size() != control.ValueCount())
+      return false;
+    const AlsaControlBinding b = mixer_.layout.bindings[control.id];
+    const auto [channels, lo, hi] = Side(b);
+    AlsaCard& card = *mixer_.card;
+    std::vector<std::uint32_t> read(values.size());
+    if (IsVolume(b.kind)) {
+      // One value for all channels reads the first.
+      for (std::size_t i = 0; i < read.size(); ++i) {
+        long raw = 0;
+        if (!card.Get(b.element, b.kind, channels[read.size() == 1 ? 0 : i], raw)) return false;
+        read[i] = AlsaToLevel(raw, lo, hi);
+      }
+    } else {
+      // Muted while no channel's switch is on.
+      bool on = false;
+      for (int ch : channels) {
+        long sw = 0;
+        if (!card.Get(b.element, b.kind, ch, sw)) return false;
+        on = on || sw != 0;
+      }
+      read.assign(read.size(), on ? 0 : 1);
+    }
+    std::copy(read.begin(), read.end(), values.begin());
+    return true;
+  }
+
+  bool Write(const MixerControl& control, std::span<const std::uint32_t> values) override {
+    if (control.id >= mixer_.layout.bindings.size() || values.size() != control.ValueCount())
+      return false;
+    const AlsaControlBinding b = mixer_.layout.bindings[control.id];
+    AlsaCard& card = *mixer_.card;
+    if (!IsVolume(b.kind)) return card.Set(b.element, b.kind, -1, values[0] ? 0 : 1);
+    const auto [channels, lo, hi] = Side(b);
+    if (values.size() == 1) return card.Set(b.element, b.kind, -1, LevelToAlsa(values[0], lo, hi));
+    for (std::size_t i = 0; i < values.size(); ++i)
+      if (!card.Set(b.element, b.kind, channels[i], LevelToAlsa(values[i], lo, hi))) return false;
+    return true;
+  }
+
+ private:
+  const AlsaLine* Find(std::uint32_t destination, std::int32_t source) const {
+    const auto& lines = mixer_.layout.destinations;
+    if (destination >= lines.size() || source < -1 ||
+        static_cast<std::size_t>(source + 1) >= lines[destination].size())
+      return nullptr;
+    return &lines[destination][static_cast<std::size_t>(source + 1)];
+  }
+
+  struct SideInfo {
+    std::vector<int> channels;  // never empty
+    long lo, hi;
+  };
+  // The element's channels and range in the control's direction.
+  SideInfo Side(const AlsaControlBinding& b) const {
+    const AlsaElementInfo& e = mixer_.card->Elements()[b.element];
+    const bool playback = IsPlayback(b.kind);
+    SideInfo side{playback ? e.playbackChannels : e.captureChannels,
+                  playback ? e.playbackMin : e.captureMin, playback ? e.playbackMax : e.captureMax};
+    if (side.channels.empty()) side.channels.push_back(0);
+    return side;
+  }
+
+  Mixer& mixer_;
+};
+
+AlsaMixerDriver::AlsaMixerDriver() : AlsaMixerDriver(OpenSystemAlsaMixers()) {}
 
 AlsaMixerDriver::AlsaMixerDriver(std::vector<std::unique_ptr<AlsaCard>> cards) {
   for (auto& card : cards) {
     if (!card) continue;
-    AlsaMixerLayout layout = MapAlsaElements(card->Name(), card->Elements());
-    layout.topology.Caps().vDriverVersion = (SND_LIB_MAJOR << 8) | SND_LIB_MINOR;
-    devices_.push_back(Device{std::move(card), std::move(layout)});
+    AlsaMixerLayout layout = MapAlsaElements(card->Elements(), card->SoundServer());
+    mixers_.push_back(Mixer{std::move(card), std::move(layout)});
   }
-  for (std::size_t d = 0; d < devices_.size(); ++d) {
+  for (std::size_t d = 0; d < mixers_.size(); ++d) {
     const auto device = static_cast<std::uint32_t>(d);
-    devices_[d].card->OnChange = [this, device](std::size_t element, unsigned change) {
+    mixers_[d].card->OnChange = [this, device](std::size_t element, unsigned change) {
       ElementChanged(device, element, change);
     };
   }
 }
 
 AlsaMixerDriver::~AlsaMixerDriver() {
-  for (Device& d : devices_) d.card->OnChange = nullptr;
+  for (Mixer& m : mixers_) m.card->OnChange = nullptr;
 }
 
-const MixerTopology& AlsaMixerDriver::Topology(std::uint32_t device) const {
-  return devices_.at(device).layout.topology;
-}
-
-void AlsaMixerDriver::ElementChanged(std::uint32_t device, std::size_t element, unsigned change) {
-  const AlsaMixerLayout& layout = devices_[device].layout;
-  std::set<std::uint32_t> lines;
-  for (std::uint32_t id = 0; id < layout.bindings.size(); ++id) {
-    if (layout.bindings[id].element != element) continue;
-    if (change & AlsaCard::kValue) PostNotice(device, MM_MIXM_CONTROL_CHANGE, id);
-    if (change & (AlsaCard::kInfo | AlsaCard::kRemoved))
-      lines.insert(layout.topology.Control(id)->line->line.dwLineID);
-  }
-  for (std::uint32_t line : lines) PostNotice(device, MM_MIXM_LINE_CHANGE, line);
+const AlsaMixerLayout& AlsaMixerDriver::Layout(std::uint32_t device) const {
+  return mixers_.at(device).layout;
 }
 
 std::uint32_t AlsaMixerDriver::DeviceCount() {
-  return static_cast<std::uint32_t>(devices_.size());
+  return static_cast<std::uint32_t>(mixers_.size());
 }
 
-MMRESULT AlsaMixerDriver::OpenDevice(std::uint32_t) {
-  return MMSYSERR_NOERROR;
+std::unique_ptr<MixerDevice> AlsaMixerDriver::Open(std::uint32_t device) {
+  if (device >= mixers_.size()) return nullptr;
+  return std::make_unique<Device>(*this, device);
 }
 
-void AlsaMixerDriver::CloseDevice(std::uint32_t) {}
-
-MMRESULT AlsaMixerDriver::GetDevCaps(std::uint32_t device, MIXERCAPSA& caps) {
-  caps = devices_.at(device).layout.topology.Caps();
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaMixerDriver::GetLineInfo(std::uint32_t device, std::uint32_t query, MIXERLINEA& line) {
-  return devices_.at(device).layout.topology.GetLineInfo(query, line);
-}
-
-MMRESULT AlsaMixerDriver::GetLineControls(std::uint32_t device, std::uint32_t query,
-                                          MIXERLINECONTROLSA& request,
-                                          std::span<MIXERCONTROLA> controls) {
-  return devices_.at(device).layout.topology.GetLineControls(query, request, controls);
-}
-
-MMRESULT AlsaMixerDriver::GetControlDetails(std::uint32_t device,
-                                            const MIXERCONTROLDETAILS& request,
-                                            std::span<std::uint32_t> values) {
-  Device& dev = devices_.at(device);
-  MixerControlRef ref;
-  MixerValueShape shape;
-  const MMRESULT r = dev.layout.topology.CheckDetails(request, ref, shape);
-  if (r != MMSYSERR_NOERROR) return r;
-  const AlsaControlBinding b = dev.layout.bindings[request.dwControlID];
-  const AlsaElementInfo& e = dev.card->Elements()[b.element];
-  const bool playback = IsPlayback(b.kind);
-  const std::vector<int>& channels = playback ? e.playbackChannels : e.captureChannels;
-  const int first = channels.empty() ? 0 : channels.front();
-  if (IsVolume(b.kind)) {
-    const long lo = playback ? e.playbackMin : e.captureMin;
-    const long hi = playback ? e.playbackMax : e.captureMax;
-    // One value asked of several channels gives the first channel's.
-    for (std::uint32_t i = 0; i < shape.channels; ++i) {
-      long raw = 0;
-      const int ch = shape.channels == 1 ? first : channels[i];
-      if (!dev.card->Get(b.element, b.kind, ch, raw)) return MMSYSERR_ERROR;
-      values[i] = AlsaToLevel(raw, lo, hi);
-    }
-    return MMSYSERR_NOERROR;
-  }
-  // Muted while no channel's switch is on.
-  bool on = false;
-  for (int ch : channels.empty() ? std::vector<int>{0} : channels) {
-    long sw = 0;
-    if (!dev.card->Get(b.element, b.kind, ch, sw)) return MMSYSERR_ERROR;
-    on = on || sw != 0;
-  }
-  values[0] = on ? 0 : 1;
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaMixerDriver::SetControlDetails(std::uint32_t device,
-                                            const MIXERCONTROLDETAILS& request,
-                                            std::span<const std::uint32_t> values) {
-  Device& dev = devices_.at(device);
-  MixerControlRef ref;
-  MixerValueShape shape;
-  const MMRESULT r = dev.layout.topology.CheckDetails(request, ref, shape);
-  if (r != MMSYSERR_NOERROR) return r;
-  const AlsaControlBinding b = dev.layout.bindings[request.dwControlID];
-  const AlsaElementInfo& e = dev.card->Elements()[b.element];
-  const bool playback = IsPlayback(b.kind);
-  if (IsVolume(b.kind)) {
-    const long lo = playback ? e.playbackMin : e.captureMin;
-    const long hi = playback ? e.playbackMax : e.captureMax;
-    const std::vector<int>& channels = playback ? e.playbackChannels : e.captureChannels;
-    if (shape.channels == 1)
-      return dev.card->Set(b.element, b.kind, -1, LevelToAlsa(values[0], lo, hi)) ? MMSYSERR_NOERROR
-                                                                                  : MMSYSERR_ERROR;
-    for (std::uint32_t i = 0; i < shape.channels; ++i)
-      if (!dev.card->Set(b.element, b.kind, channels[i], LevelToAlsa(values[i], lo, hi)))
-        return MMSYSERR_ERROR;
-    return MMSYSERR_NOERROR;
-  }
-  return dev.card->Set(b.element, b.kind, -1, values[0] ? 0 : 1) ? MMSYSERR_NOERROR
-                                                                 : MMSYSERR_ERROR;
+// A changed value is a notice for each control bound to the element; a changed or removed
+// element, one for each line that carries such a control.
+void AlsaMixerDriver::ElementChanged(std::uint32_t device, std::size_t element, unsigned change) {
+  std::set<std::uint32_t> lines;
+  for (const auto& destination : mixers_[device].layout.destinations)
+    for (const AlsaLine& line : destination)
+      for (const MixerControl& c : line.controls) {
+        if (mixers_[device].layout.bindings[c.id].element != element) continue;
+        if (change & AlsaCard::kValue) Notify(device, {MixerNotice::ControlChange, c.id});
+        if (change & (AlsaCard::kInfo | AlsaCard::kRemoved)) lines.insert(line.line.id);
+      }
+  for (std::uint32_t line : lines) Notify(device, {MixerNotice::LineChange, line});
 }
 
 }  // namespace ostrivo
