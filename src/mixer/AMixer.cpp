@@ -13,25 +13,21 @@ bool IsLevelOrMute(const MixerControl& c) {
 // ---- The tree ----
 
 TMixerControls::TMixerControls(MixerDevice& device, const MixerLine& line) {
-  if (auto controls = device.Controls(line)) controls_ = std::move(*controls);
-}
-
-const MixerControl* TMixerControls::Control(int32_t index) const {
-  return index >= 0 && index < Count() ? &controls_[static_cast<std::size_t>(index)] : nullptr;
+  if (auto controls = device.Controls(line)) list_ = std::move(*controls);
 }
 
 TMixerConnections::TMixerConnections(TAudioMixer& mixer, MixerDevice& device,
                                      const MixerLine& destination) {
   for (std::uint32_t s = 0; s < destination.sources; ++s)
     if (auto line = device.Line(destination.destination, static_cast<std::int32_t>(s)))
-      list_.Add(std::make_unique<TMixerConnection>(mixer, device, *line));
+      Add(std::make_unique<TMixerConnection>(mixer, device, *line));
 }
 
 TMixerDestinations::TMixerDestinations(TAudioMixer& mixer, MixerDevice& device) {
   const std::uint32_t count = device.DestinationCount();
   for (std::uint32_t d = 0; d < count; ++d)
     if (auto line = device.Line(d, -1))
-      list_.Add(std::make_unique<TMixerDestination>(mixer, device, *line));
+      Add(std::make_unique<TMixerDestination>(mixer, device, *line));
 }
 
 // ---- The component ----
@@ -74,12 +70,12 @@ bool TAudioMixer::FindLine(int32_t destination, int32_t connection, Line& line) 
   line.destination = destinations_->Destination(destination);
   if (!line.destination) return false;
   if (connection == -1) {
-    line.controls = &line.destination->Controls();
+    line.controls = &line.destination->Controls;
     return true;
   }
-  const TMixerConnection* source = line.destination->Connections().Connection(connection);
+  const TMixerConnection* source = line.destination->Connections.Connection(connection);
   if (!source) return false;
-  line.controls = &source->Controls();
+  line.controls = &source->Controls;
   return true;
 }
 
@@ -127,7 +123,7 @@ bool TAudioMixer::ReadLineLevel(int32_t destination, int32_t connection, int32_t
   // A source line without a mute switch of its own: the destination's Mixer list control
   // holds one value per source.
   if (m == -1 && connection != -1) {
-    const TMixerControls& destControls = line.destination->Controls();
+    const TMixerControls& destControls = line.destination->Controls;
     for (int32_t i = 0; i < destControls.Count() && m == -1; ++i) {
       const MixerControl& c = *destControls.Control(i);
       if (c.type != MixerControlType::MixerList) continue;
@@ -177,7 +173,7 @@ bool TAudioMixer::WriteLineLevel(int32_t destination, int32_t connection, int32_
   }
 
   if (!muteDone && connection != -1) {
-    const TMixerControls& destControls = line.destination->Controls();
+    const TMixerControls& destControls = line.destination->Controls;
     for (int32_t i = 0; i < destControls.Count(); ++i) {
       const MixerControl& c = *destControls.Control(i);
       if (c.type != MixerControlType::MixerList) continue;

@@ -23,14 +23,13 @@ class TAudioMixer;
 // sender, the open device's identifier, the line's or the control's identifier.
 using TMixerChange = std::function<void(QObject* sender, int32_t mixerH, int32_t id)>;
 
-// An ordered list that owns its items.
+// An ordered list that owns its items; Get gives null outside the list.
 template <class T>
 class TPointerList {
  public:
   void Add(std::unique_ptr<T> item) { items_.push_back(std::move(item)); }
-  // The item at index; null outside the list.
-  const T* Get(int32_t index) const {
-    return index >= 0 && index < Count() ? items_[static_cast<std::size_t>(index)].get() : nullptr;
+  const T* Get(int32_t i) const {
+    return i >= 0 && i < Count() ? items_[std::size_t(i)].get() : nullptr;
   }
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
 
@@ -42,65 +41,44 @@ class TPointerList {
 class TMixerControls {
  public:
   TMixerControls(MixerDevice& device, const MixerLine& line);
-  const MixerControl* Control(int32_t index) const;
-  int32_t Count() const { return static_cast<int32_t>(controls_.size()); }
+  const MixerControl* Control(int32_t i) const {
+    return i >= 0 && i < Count() ? &list_[std::size_t(i)] : nullptr;
+  }
+  int32_t Count() const { return static_cast<int32_t>(list_.size()); }
 
  private:
-  std::vector<MixerControl> controls_;
+  std::vector<MixerControl> list_;
 };
 
 // One source line.
-class TMixerConnection {
- public:
+struct TMixerConnection {
   TMixerConnection(TAudioMixer& mixer, MixerDevice& device, const MixerLine& line)
-      : mixer_(&mixer), line_(line), controls_(device, line_) {}
-  TAudioMixer* Mixer() const { return mixer_; }
-  const MixerLine& Line() const { return line_; }
-  const TMixerControls& Controls() const { return controls_; }
-
- private:
-  TAudioMixer* mixer_;
-  MixerLine line_;
-  TMixerControls controls_;
+      : Mixer(&mixer), Line(line), Controls(device, Line) {}
+  TAudioMixer* const Mixer;
+  const MixerLine Line;
+  const TMixerControls Controls;
 };
 
 // The source lines of one destination, in the device's order, unreadable ones left out.
-class TMixerConnections {
- public:
+struct TMixerConnections : TPointerList<TMixerConnection> {
   TMixerConnections(TAudioMixer& mixer, MixerDevice& device, const MixerLine& destination);
-  const TMixerConnection* Connection(int32_t index) const { return list_.Get(index); }
-  int32_t Count() const { return list_.Count(); }
-
- private:
-  TPointerList<TMixerConnection> list_;
+  const TMixerConnection* Connection(int32_t index) const { return Get(index); }
 };
 
-// One destination line with its controls and its source lines.
-class TMixerDestination {
- public:
+// One destination line, its source lines and its controls, built in that order.
+struct TMixerDestination {
   TMixerDestination(TAudioMixer& mixer, MixerDevice& device, const MixerLine& line)
-      : mixer_(&mixer), line_(line), connections_(mixer, device, line_), controls_(device, line_) {}
-  TAudioMixer* Mixer() const { return mixer_; }
-  const MixerLine& Line() const { return line_; }
-  const TMixerControls& Controls() const { return controls_; }
-  const TMixerConnections& Connections() const { return connections_; }
-
- private:
-  TAudioMixer* mixer_;
-  MixerLine line_;
-  TMixerConnections connections_;  // built before the destination's own controls
-  TMixerControls controls_;
+      : Mixer(&mixer), Line(line), Connections(mixer, device, Line), Controls(device, Line) {}
+  TAudioMixer* const Mixer;
+  const MixerLine Line;
+  const TMixerConnections Connections;
+  const TMixerControls Controls;
 };
 
 // The destination lines of the open device, unreadable ones left out.
-class TMixerDestinations {
- public:
+struct TMixerDestinations : TPointerList<TMixerDestination> {
   TMixerDestinations(TAudioMixer& mixer, MixerDevice& device);
-  const TMixerDestination* Destination(int32_t index) const { return list_.Get(index); }
-  int32_t Count() const { return list_.Count(); }
-
- private:
-  TPointerList<TMixerDestination> list_;
+  const TMixerDestination* Destination(int32_t index) const { return Get(index); }
 };
 
 class TAudioMixer : public QObject {

@@ -60,12 +60,12 @@ TEST(TAudioMixerTree, BuildsEveryLineOnceInTheDevicesOrder) {
   ASSERT_NE(tree, nullptr);
   ASSERT_EQ(tree->Count(), 1);
   const TMixerDestination& dest = *tree->Destination(0);
-  EXPECT_EQ(dest.Controls().Count(), 2);
-  ASSERT_EQ(dest.Connections().Count(), 3);
+  EXPECT_EQ(dest.Controls.Count(), 2);
+  ASSERT_EQ(dest.Connections.Count(), 3);
   for (int32_t s = 0; s < 3; ++s) {
-    EXPECT_EQ(dest.Connections().Connection(s)->Line().source, s);
-    EXPECT_EQ(dest.Connections().Connection(s)->Controls().Count(), 2);
-    EXPECT_EQ(dest.Connections().Connection(s)->Mixer(), &mixer);
+    EXPECT_EQ(dest.Connections.Connection(s)->Line.source, s);
+    EXPECT_EQ(dest.Connections.Connection(s)->Controls.Count(), 2);
+    EXPECT_EQ(dest.Connections.Connection(s)->Mixer, &mixer);
   }
   // One description and one control list per line, read once at open.
   EXPECT_EQ(card.driver.calls.open, 1u);

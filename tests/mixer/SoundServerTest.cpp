@@ -133,7 +133,7 @@ TEST(SoundServerMixer, TheBarsReadAndMoveTheDefaultSinkAndSource) {
   TMainForm& m = p.Main();
   ASSERT_NE(m.Mixer, nullptr);
   ASSERT_EQ(m.Mixer->MixerID(), 0);
-  EXPECT_EQ(m.Mixer->Destinations()->Destination(0)->Line().name, "Master");
+  EXPECT_EQ(m.Mixer->Destinations()->Destination(0)->Line.name, "Master");
 
   // The master bar stands where the sink's volume is; the microphone's where the source's is.
   const std::vector<long> before = pulse.SinkVolumes();

@@ -4,9 +4,8 @@
 #include <poll.h>
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cstdlib>
-#include <set>
-#include <unordered_map>
 
 namespace ostrivo {
 
@@ -48,53 +47,57 @@ class SndMixerCard : public AlsaCard {
 
   bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) override {
     snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
-    if (!e) return false;
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
-    int sw = 0;
+    int sw = 0, r = -1;
+    if (!e) return false;
     switch (kind) {
       case AlsaControlKind::PlaybackVolume:
         return snd_mixer_selem_get_playback_volume(e, ch, &value) >= 0;
       case AlsaControlKind::CaptureVolume:
         return snd_mixer_selem_get_capture_volume(e, ch, &value) >= 0;
       case AlsaControlKind::PlaybackSwitch:
-        if (snd_mixer_selem_get_playback_switch(e, ch, &sw) < 0) return false;
+        r = snd_mixer_selem_get_playback_switch(e, ch, &sw);
         break;
       case AlsaControlKind::CaptureSwitch:
-        if (snd_mixer_selem_get_capture_switch(e, ch, &sw) < 0) return false;
+        r = snd_mixer_selem_get_capture_switch(e, ch, &sw);
         break;
     }
     value = sw ? 1 : 0;
-    return true;
+    return r >= 0;
   }
 
   bool Set(std::size_t element, AlsaControlKind kind, int channel, long value) override {
     snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
-    if (!e) return false;
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
     const bool all = channel < 0;
     const int sw = value ? 1 : 0;
+    int r = -1;
+    if (!e) return false;
     switch (kind) {
       case AlsaControlKind::PlaybackVolume:
-        return (all ? snd_mixer_selem_set_playback_volume_all(e, value)
-                    : snd_mixer_selem_set_playback_volume(e, ch, value)) >= 0;
+        r = all ? snd_mixer_selem_set_playback_volume_all(e, value)
+                : snd_mixer_selem_set_playback_volume(e, ch, value);
+        break;
       case AlsaControlKind::CaptureVolume:
-        return (all ? snd_mixer_selem_set_capture_volume_all(e, value)
-                    : snd_mixer_selem_set_capture_volume(e, ch, value)) >= 0;
+        r = all ? snd_mixer_selem_set_capture_volume_all(e, value)
+                : snd_mixer_selem_set_capture_volume(e, ch, value);
+        break;
       case AlsaControlKind::PlaybackSwitch:
-        return (all ? snd_mixer_selem_set_playback_switch_all(e, sw)
-                    : snd_mixer_selem_set_playback_switch(e, ch, sw)) >= 0;
+        r = all ? snd_mixer_selem_set_playback_switch_all(e, sw)
+                : snd_mixer_selem_set_playback_switch(e, ch, sw);
+        break;
       case AlsaControlKind::CaptureSwitch:
-        return (all ? snd_mixer_selem_set_capture_switch_all(e, sw)
-                    : snd_mixer_selem_set_capture_switch(e, ch, sw)) >= 0;
+        r = all ? snd_mixer_selem_set_capture_switch_all(e, sw)
+                : snd_mixer_selem_set_capture_switch(e, ch, sw);
+        break;
     }
-    return false;
+    return r >= 0;
   }
 
  private:
   SndMixerCard(snd_mixer_t* mixer, std::string name, bool soundServer)
       : mixer_(mixer), name_(std::move(name)), soundServer_(soundServer) {
     for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer_); e; e = snd_mixer_elem_next(e)) {
-      index_[e] = elems_.size();
       elems_.push_back(e);
       infos_.push_back(Describe(e));
       snd_mixer_elem_set_callback_private(e, this);
@@ -128,57 +131,43 @@ class SndMixerCard : public AlsaCard {
     AlsaElementInfo info;
     info.name = snd_mixer_selem_get_name(e);
     info.index = snd_mixer_selem_get_index(e);
-    info.playbackVolume =
-        snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_common_volume(e);
-    info.playbackSwitch =
-        snd_mixer_selem_has_playback_switch(e) || snd_mixer_selem_has_common_switch(e);
-    info.captureVolume = snd_mixer_selem_has_capture_volume(e);
-    info.captureSwitch = snd_mixer_selem_has_capture_switch(e);
-    info.playbackVolumeJoined = snd_mixer_selem_has_playback_volume_joined(e);
-    info.captureVolumeJoined = snd_mixer_selem_has_capture_volume_joined(e);
+    AlsaElementInfo::Side& play = info.playback;
+    AlsaElementInfo::Side& rec = info.capture;
+    play.volume = snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_common_volume(e);
+    play.sw = snd_mixer_selem_has_playback_switch(e) || snd_mixer_selem_has_common_switch(e);
+    rec.volume = snd_mixer_selem_has_capture_volume(e);
+    rec.sw = snd_mixer_selem_has_capture_switch(e);
+    play.joined = snd_mixer_selem_has_playback_volume_joined(e);
+    rec.joined = snd_mixer_selem_has_capture_volume_joined(e);
     for (int ch = 0; ch <= SND_MIXER_SCHN_LAST; ++ch) {
       const auto c = static_cast<snd_mixer_selem_channel_id_t>(ch);
-      if ((info.playbackVolume || info.playbackSwitch) &&
-          snd_mixer_selem_has_playback_channel(e, c))
-        info.playbackChannels.push_back(ch);
-      if ((info.captureVolume || info.captureSwitch) && snd_mixer_selem_has_capture_channel(e, c))
-        info.captureChannels.push_back(ch);
+      if (play.Used() && snd_mixer_selem_has_playback_channel(e, c)) play.channels.push_back(ch);
+      if (rec.Used() && snd_mixer_selem_has_capture_channel(e, c)) rec.channels.push_back(ch);
     }
-    if (info.playbackVolume)
-      snd_mixer_selem_get_playback_volume_range(e, &info.playbackMin, &info.playbackMax);
-    if (info.captureVolume)
-      snd_mixer_selem_get_capture_volume_range(e, &info.captureMin, &info.captureMax);
+    if (play.volume) snd_mixer_selem_get_playback_volume_range(e, &play.min, &play.max);
+    if (rec.volume) snd_mixer_selem_get_capture_volume_range(e, &rec.min, &rec.max);
     return info;
   }
 
   static int ElemEvent(snd_mixer_elem_t* e, unsigned int mask) {
     auto* self = static_cast<SndMixerCard*>(snd_mixer_elem_get_callback_private(e));
-    if (self) self->Event(e, mask);
-    return 0;
-  }
-
-  void Event(snd_mixer_elem_t* e, unsigned int mask) {
-    const auto it = index_.find(e);
-    if (it == index_.end()) return;
-    const std::size_t element = it->second;
-    unsigned change = 0;
+    const auto it = self ? std::find(self->elems_.begin(), self->elems_.end(), e)
+                         : std::vector<snd_mixer_elem_t*>::iterator();
+    if (!self || it == self->elems_.end()) return 0;
+    unsigned change = (mask & SND_CTL_EVENT_MASK_VALUE ? unsigned{kValue} : 0u) |
+                      (mask & SND_CTL_EVENT_MASK_INFO ? unsigned{kInfo} : 0u);
     if (mask == SND_CTL_EVENT_MASK_REMOVE) {
-      // The element is gone: forget it before anything can use it again.
-      elems_[element] = nullptr;
-      index_.erase(it);
+      *it = nullptr;  // gone: forgotten before anything can use it again
       change = kRemoved;
-    } else {
-      if (mask & SND_CTL_EVENT_MASK_VALUE) change |= kValue;
-      if (mask & SND_CTL_EVENT_MASK_INFO) change |= kInfo;
     }
-    if (change && OnChange) OnChange(element, change);
+    if (change && self->OnChange) self->OnChange(it - self->elems_.begin(), change);
+    return 0;
   }
 
   snd_mixer_t* mixer_;
   std::string name_;
   bool soundServer_;
   std::vector<snd_mixer_elem_t*> elems_;
-  std::unordered_map<snd_mixer_elem_t*, std::size_t> index_;
   std::vector<AlsaElementInfo> infos_;
   std::vector<pollfd> fds_;
   std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
@@ -237,76 +226,56 @@ class AlsaMixerDriver::Device : public MixerDevice {
     return static_cast<std::uint32_t>(mixer_.layout.destinations.size());
   }
   std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) override {
-    const AlsaLine* line = Find(destination, source);
-    return line ? std::optional(line->line) : std::nullopt;
+    return LineIn(mixer_.layout, destination, source);
   }
   std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) override {
-    const AlsaLine* found = Find(line.destination, line.source);
-    return found ? std::optional(found->controls) : std::nullopt;
+    return ControlsIn(mixer_.layout, line);
   }
 
   bool Read(const MixerControl& control, std::span<std::uint32_t> values) override {
-    if (control.id >= mixer_.layout.bindings.size() || values.size() != control.ValueCount())
-      return false;
-    const AlsaControlBinding b = mixer_.layout.bindings[control.id];
-    const auto [channels, lo, hi] = Side(b);
-    AlsaCard& card = *mixer_.card;
+    const AlsaControlBinding* b = Binding(control, values.size());
+    if (!b) return false;
+    const AlsaElementInfo::Side& side = SideOf(*b);
+    const std::vector<int> channels = side.channels.empty() ? std::vector{0} : side.channels;
     std::vector<std::uint32_t> read(values.size());
-    if (IsVolume(b.kind)) {
+    bool on = false;  // a switch: muted while no channel's switch is on
+    for (std::size_t i = 0; i < (IsVolume(b->kind) ? read.size() : channels.size()); ++i) {
+      long raw = 0;
       // One value for all channels reads the first.
-      for (std::size_t i = 0; i < read.size(); ++i) {
-        long raw = 0;
-        if (!card.Get(b.element, b.kind, channels[read.size() == 1 ? 0 : i], raw)) return false;
-        read[i] = AlsaToLevel(raw, lo, hi);
-      }
-    } else {
-      // Muted while no channel's switch is on.
-      bool on = false;
-      for (int ch : channels) {
-        long sw = 0;
-        if (!card.Get(b.element, b.kind, ch, sw)) return false;
-        on = on || sw != 0;
-      }
-      read.assign(read.size(), on ? 0 : 1);
+      if (!mixer_.card->Get(b->element, b->kind, channels[i], raw)) return false;
+      if (IsVolume(b->kind)) read[i] = AlsaToLevel(raw, side.min, side.max);
+      on = on || raw != 0;
     }
+    if (!IsVolume(b->kind)) read.assign(read.size(), on ? 0 : 1);
     std::copy(read.begin(), read.end(), values.begin());
     return true;
   }
 
   bool Write(const MixerControl& control, std::span<const std::uint32_t> values) override {
-    if (control.id >= mixer_.layout.bindings.size() || values.size() != control.ValueCount())
-      return false;
-    const AlsaControlBinding b = mixer_.layout.bindings[control.id];
+    const AlsaControlBinding* b = Binding(control, values.size());
+    if (!b) return false;
     AlsaCard& card = *mixer_.card;
-    if (!IsVolume(b.kind)) return card.Set(b.element, b.kind, -1, values[0] ? 0 : 1);
-    const auto [channels, lo, hi] = Side(b);
-    if (values.size() == 1) return card.Set(b.element, b.kind, -1, LevelToAlsa(values[0], lo, hi));
+    const AlsaElementInfo::Side& side = SideOf(*b);
+    if (!IsVolume(b->kind)) return card.Set(b->element, b->kind, -1, values[0] ? 0 : 1);
+    if (values.size() == 1)
+      return card.Set(b->element, b->kind, -1, LevelToAlsa(values[0], side.min, side.max));
     for (std::size_t i = 0; i < values.size(); ++i)
-      if (!card.Set(b.element, b.kind, channels[i], LevelToAlsa(values[i], lo, hi))) return false;
+      if (!card.Set(b->element, b->kind, side.channels[i],
+                    LevelToAlsa(values[i], side.min, side.max)))
+        return false;
     return true;
   }
 
  private:
-  const AlsaLine* Find(std::uint32_t destination, std::int32_t source) const {
-    const auto& lines = mixer_.layout.destinations;
-    if (destination >= lines.size() || source < -1 ||
-        static_cast<std::size_t>(source + 1) >= lines[destination].size())
-      return nullptr;
-    return &lines[destination][static_cast<std::size_t>(source + 1)];
+  // The control's binding, when values of that size are its own.
+  const AlsaControlBinding* Binding(const MixerControl& control, std::size_t size) const {
+    const auto& bindings = mixer_.layout.bindings;
+    return control.id < bindings.size() && size == control.ValueCount() ? &bindings[control.id]
+                                                                        : nullptr;
   }
-
-  struct SideInfo {
-    std::vector<int> channels;  // never empty
-    long lo, hi;
-  };
-  // The element's channels and range in the control's direction.
-  SideInfo Side(const AlsaControlBinding& b) const {
+  const AlsaElementInfo::Side& SideOf(const AlsaControlBinding& b) const {
     const AlsaElementInfo& e = mixer_.card->Elements()[b.element];
-    const bool playback = IsPlayback(b.kind);
-    SideInfo side{playback ? e.playbackChannels : e.captureChannels,
-                  playback ? e.playbackMin : e.captureMin, playback ? e.playbackMax : e.captureMax};
-    if (side.channels.empty()) side.channels.push_back(0);
-    return side;
+    return IsPlayback(b.kind) ? e.playback : e.capture;
   }
 
   Mixer& mixer_;
@@ -348,15 +317,18 @@ std::unique_ptr<MixerDevice> AlsaMixerDriver::Open(std::uint32_t device) {
 // A changed value is a notice for each control bound to the element; a changed or removed
 // element, one for each line that carries such a control.
 void AlsaMixerDriver::ElementChanged(std::uint32_t device, std::size_t element, unsigned change) {
-  std::set<std::uint32_t> lines;
-  for (const auto& destination : mixers_[device].layout.destinations)
-    for (const AlsaLine& line : destination)
+  const AlsaMixerLayout& layout = mixers_[device].layout;
+  for (const auto& destination : layout.destinations)
+    for (const MixerLayout::Entry& line : destination) {
+      bool bound = false;
       for (const MixerControl& c : line.controls) {
-        if (mixers_[device].layout.bindings[c.id].element != element) continue;
+        if (layout.bindings[c.id].element != element) continue;
+        bound = true;
         if (change & AlsaCard::kValue) Notify(device, {MixerNotice::ControlChange, c.id});
-        if (change & (AlsaCard::kInfo | AlsaCard::kRemoved)) lines.insert(line.line.id);
       }
-  for (std::uint32_t line : lines) Notify(device, {MixerNotice::LineChange, line});
+      if (bound && (change & ~AlsaCard::kValue))
+        Notify(device, {MixerNotice::LineChange, line.line.id});
+    }
 }
 
 }  // namespace ostrivo

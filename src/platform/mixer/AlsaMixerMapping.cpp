@@ -24,10 +24,10 @@ constexpr std::array<Place, 5> kPlaces{{{"Line", MixerComponent::Line},
 constexpr std::size_t kMicPlace = 2;
 
 bool Plays(const AlsaElementInfo& e) {
-  return e.playbackVolume || e.playbackSwitch;
+  return e.playback.Used();
 }
 bool Captures(const AlsaElementInfo& e) {
-  return e.captureVolume || e.captureSwitch;
+  return e.capture.Used();
 }
 
 MixerComponent ComponentOf(const std::string& name) {
@@ -51,24 +51,24 @@ class Builder {
 
   void Playback(bool soundServer) {
     const auto master = Find("Master", Plays);
-    Destination(master ? "Master" : "Playback", MixerComponent::Speakers, master, true);
+    Line(std::nullopt, master ? "Master" : "Playback", MixerComponent::Speakers, master, true);
     for (std::size_t p = 0; p < kPlaces.size(); ++p) {
       const bool serverMic = soundServer && p == kMicPlace;
       const auto e = serverMic ? Find("Capture", Captures) : Find(kPlaces[p].name, Plays);
-      Source(kPlaces[p].name, kPlaces[p].component, e, !serverMic);
+      Line(0, kPlaces[p].name, kPlaces[p].component, e, !serverMic);
     }
     for (std::size_t i = 0; i < elements_.size(); ++i)
       if (!used_[i] && Plays(elements_[i]))
-        Source(DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, true);
+        Line(0, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, true);
   }
 
   void Capture() {
     if (std::none_of(elements_.begin(), elements_.end(), Captures)) return;
     const auto capture = Find("Capture", Captures);
-    Destination("Capture", MixerComponent::WaveIn, capture, false);
+    Line(std::nullopt, "Capture", MixerComponent::WaveIn, capture, false);
     for (std::size_t i = 0; i < elements_.size(); ++i)
       if (i != capture && Captures(elements_[i]))
-        Source(DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, false);
+        Line(1, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, false);
   }
 
   AlsaMixerLayout Take() { return std::move(layout_); }
@@ -80,63 +80,46 @@ class Builder {
     return std::nullopt;
   }
 
-  void Destination(const std::string& name, MixerComponent component,
-                   std::optional<std::size_t> element, bool playback) {
-    const auto d = static_cast<std::uint32_t>(layout_.destinations.size());
-    layout_.destinations.emplace_back(1).back().line =
-        MakeMixerLine(lineCount_++, d, -1, name, component, 2);
-    Bind(element, playback);
-  }
-
-  void Source(const std::string& name, MixerComponent component, std::optional<std::size_t> element,
-              bool playback) {
-    auto& lines = layout_.destinations.back();
-    MixerLine& line = lines.emplace_back().line;
-    line = MakeMixerLine(lineCount_++, lines[0].line.destination,
-                         static_cast<std::int32_t>(lines.size() - 2), name, component, 1);
-    line.connected = element.has_value();
-    lines[0].line.sources = static_cast<std::uint32_t>(lines.size() - 1);
-    Bind(element, playback);
-  }
-
-  // The controls of the line just added, from the element's side of that direction.
-  void Bind(std::optional<std::size_t> element, bool playback) {
-    AlsaLine& line = layout_.destinations.back().back();
-    if (!element) return;
+  // A line (to destination, or a new destination) and its controls from the element's side in
+  // that direction; without an element, a disconnected line without controls.
+  void Line(std::optional<std::uint32_t> destination, const std::string& name,
+            MixerComponent component, std::optional<std::size_t> element, bool playback) {
+    const AlsaElementInfo* e = element ? &elements_[*element] : nullptr;
+    const AlsaElementInfo::Side* side = e ? (playback ? &e->playback : &e->capture) : nullptr;
+    const auto channels = static_cast<std::uint32_t>(side ? side->channels.size() : 0);
+    auto& line = layout_.AddLine(destination, name, component,
+                                 side          ? std::max(1u, channels)
+                                 : destination ? 1
+                                               : 2);
+    line.line.connected = e != nullptr;
+    if (!e) return;
     if (playback) used_[*element] = true;
-    const AlsaElementInfo& e = elements_[*element];
-    const auto& channels = playback ? e.playbackChannels : e.captureChannels;
-    line.line.channels = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(channels.size()));
-    const std::string name = DisplayName(e);
-    if (playback ? e.playbackVolume : e.captureVolume) {
-      const bool joined = playback ? e.playbackVolumeJoined : e.captureVolumeJoined;
+    if (side->volume) {
       MixerControl c;
       c.type = MixerControlType::Volume;
-      c.name = name + " Volume";
-      c.channels = joined ? 1 : line.line.channels;
+      c.name = DisplayName(*e) + " Volume";
+      c.channels = side->joined ? 1 : line.line.channels;
       c.maximum = kLevelMax;
-      Add(line, c, *element,
-          playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume);
+      Bind(line, c, *element,
+           playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume);
     }
-    if (playback ? e.playbackSwitch : e.captureSwitch) {
+    if (side->sw) {
       MixerControl c;
       c.type = MixerControlType::Mute;
-      c.name = name + " Mute";
+      c.name = DisplayName(*e) + " Mute";
       c.maximum = 1;
-      Add(line, c, *element,
-          playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch);
+      Bind(line, c, *element,
+           playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch);
     }
   }
 
-  void Add(AlsaLine& line, MixerControl c, std::size_t element, AlsaControlKind kind) {
-    c.id = static_cast<std::uint32_t>(layout_.bindings.size());
-    line.controls.push_back(std::move(c));
+  void Bind(MixerLayout::Entry& line, MixerControl c, std::size_t element, AlsaControlKind kind) {
+    layout_.AddControl(line, std::move(c));
     layout_.bindings.push_back({element, kind});
   }
 
   const std::vector<AlsaElementInfo>& elements_;
   std::vector<bool> used_;
-  std::uint32_t lineCount_ = 0;
   AlsaMixerLayout layout_;
 };
 

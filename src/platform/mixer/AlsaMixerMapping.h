@@ -27,24 +27,21 @@ namespace ostrivo {
 
 enum class AlsaControlKind { PlaybackVolume, PlaybackSwitch, CaptureVolume, CaptureSwitch };
 
-// One simple element as the mixer lists it.
+// One simple element as the mixer lists it, with its playback side and its capture side.
 struct AlsaElementInfo {
+  struct Side {
+    bool volume = false;
+    bool sw = false;
+    bool joined = false;        // the channels' volumes move together (one value for all)
+    std::vector<int> channels;  // ALSA channel numbers (0 front left / mono, 1 front right, ...)
+    long min = 0;
+    long max = 0;
+    bool Used() const { return volume || sw; }
+  };
   std::string name;
   unsigned index = 0;
-  bool playbackVolume = false;
-  bool playbackSwitch = false;
-  bool captureVolume = false;
-  bool captureSwitch = false;
-  // The channels' volumes move together (one value for all).
-  bool playbackVolumeJoined = false;
-  bool captureVolumeJoined = false;
-  // ALSA channel numbers present (0 front left / mono, 1 front right, ...).
-  std::vector<int> playbackChannels;
-  std::vector<int> captureChannels;
-  long playbackMin = 0;
-  long playbackMax = 0;
-  long captureMin = 0;
-  long captureMax = 0;
+  Side playback;
+  Side capture;
 };
 
 // What a control of the device stands for.
@@ -53,14 +50,8 @@ struct AlsaControlBinding {
   AlsaControlKind kind;
 };
 
-struct AlsaLine {
-  MixerLine line;
-  std::vector<MixerControl> controls;
-};
-
-struct AlsaMixerLayout {
-  std::vector<std::vector<AlsaLine>> destinations;  // each: its own line, then its sources
-  std::vector<AlsaControlBinding> bindings;         // by control identifier
+struct AlsaMixerLayout : MixerLayout {
+  std::vector<AlsaControlBinding> bindings;  // by control identifier
 };
 
 AlsaMixerLayout MapAlsaElements(const std::vector<AlsaElementInfo>& elements, bool soundServer);

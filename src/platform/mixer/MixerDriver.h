@@ -16,27 +16,25 @@
 
 namespace ostrivo {
 
-// What a line carries, where the device says so.
+// What a line carries, where the device says so: Speakers is a playback mix, WaveIn a capture
+// mix, Wave the wave playback.
 enum class MixerComponent {
   Undefined,
-  Speakers,  // a playback mix
-  WaveIn,    // a capture mix
+  Speakers,
+  WaveIn,
   Line,
-  Wave,  // wave playback
+  Wave,
   Microphone,
   CompactDisc,
   Synthesizer,
   Digital,
   PcSpeaker,
-  Auxiliary,
+  Auxiliary
 };
 
-enum class MixerControlType {
-  Volume,     // a level per channel, minimum..maximum
-  Mute,       // a switch per channel: non-zero while muted
-  MixerList,  // on a destination: one switch per item (source), e.g. what is recorded
-  Other,
-};
+// Volume: a level per channel; Mute: a switch, non-zero while muted; MixerList: on a
+// destination, one switch per item (source), e.g. what is recorded.
+enum class MixerControlType { Volume, Mute, MixerList, Other };
 
 struct MixerControl {
   std::uint32_t id = 0;  // unique on its device; change notices name it
@@ -45,7 +43,7 @@ struct MixerControl {
   std::uint32_t channels = 1;  // values per item: 1 when one value serves all the line's channels
   std::uint32_t items = 0;     // a list's items; 0 for a control of one item
   bool disabled = false;
-  std::uint32_t minimum = 0;
+  std::uint32_t minimum = 0;  // the range of each value
   std::uint32_t maximum = 0;
 
   std::uint64_t ValueCount() const { return std::uint64_t{channels} * (items ? items : 1); }
@@ -62,13 +60,26 @@ struct MixerLine {
   bool connected = true;      // false: a place kept for a line the device does not have
 };
 
-// A line as a driver first describes it; counts and flags are filled in as it is built.
-MixerLine MakeMixerLine(std::uint32_t id, std::uint32_t destination, std::int32_t source,
-                        std::string name, MixerComponent component, std::uint32_t channels);
-
 struct MixerNotice {
   enum Kind { LineChange, ControlChange } kind;
   std::uint32_t id;  // the line's or the control's
+};
+
+// A device's lines and controls in memory, as drivers describe them: for each destination its
+// own line first, then its sources. Identifiers are given in the order things are added.
+struct MixerLayout {
+  struct Entry {
+    MixerLine line;
+    std::vector<MixerControl> controls;
+  };
+  std::vector<std::vector<Entry>> destinations;
+  std::uint32_t lineCount = 0;
+  std::uint32_t controlCount = 0;
+
+  Entry& AddLine(std::optional<std::uint32_t> destination, std::string name,
+                 MixerComponent component, std::uint32_t channels);  // none: a new destination
+  std::uint32_t AddControl(Entry& line, MixerControl control);
+  const Entry* Find(std::uint32_t destination, std::int32_t source) const;
 };
 
 class MixerDriver;
@@ -97,6 +108,13 @@ class MixerDevice {
   std::function<void(const MixerNotice&)> OnChange;
 
   std::uint32_t Index() const { return device_; }
+
+ protected:
+  // The answers of a device described by a layout.
+  static std::optional<MixerLine> LineIn(const MixerLayout& layout, std::uint32_t destination,
+                                         std::int32_t source);
+  static std::optional<std::vector<MixerControl>> ControlsIn(const MixerLayout& layout,
+                                                             const MixerLine& line);
 
  private:
   friend class MixerDriver;

@@ -15,25 +15,16 @@ class SimulatedMixerDriver::Device : public MixerDevice {
   std::string Name() override { return Dev().name; }
   std::uint32_t DestinationCount() override {
     ++driver_.calls.destinations;
-    return static_cast<std::uint32_t>(Dev().lines.size());
+    return static_cast<std::uint32_t>(Dev().layout.destinations.size());
   }
   std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) override {
     ++driver_.calls.lineInfo;
-    if (destination >= Dev().lines.size() || source < -1 ||
-        static_cast<std::size_t>(source + 1) >= Dev().lines[destination].size())
-      return std::nullopt;
-    const SimLine& l = Dev().lines[destination][static_cast<std::size_t>(source + 1)];
-    if (l.failInfo) return std::nullopt;
-    return l.line;
+    auto line = LineIn(Dev().layout, destination, source);
+    return line && !Dev().failInfo.count(line->id) ? line : std::nullopt;
   }
   std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) override {
     ++driver_.calls.lineControls;
-    const SimLine& l =
-        Dev().lines.at(line.destination).at(static_cast<std::size_t>(line.source + 1));
-    if (l.failControls) return std::nullopt;
-    std::vector<MixerControl> controls;
-    for (std::uint32_t id : l.controls) controls.push_back(Dev().controls[id].control);
-    return controls;
+    return Dev().failControls.count(line.id) ? std::nullopt : ControlsIn(Dev().layout, line);
   }
   bool Read(const MixerControl& control, std::span<std::uint32_t> values) override {
     ++driver_.calls.getDetails;
@@ -59,13 +50,10 @@ class SimulatedMixerDriver::Device : public MixerDevice {
   SimulatedMixerDriver& driver_;
 };
 
-SimulatedMixerDriver::SimLine& SimulatedMixerDriver::At(LineRef line) {
+MixerLayout::Entry& SimulatedMixerDriver::At(LineRef line) {
   return devices_.at(line.device)
-      .lines.at(line.destination)
+      .layout.destinations.at(line.destination)
       .at(static_cast<std::size_t>(line.source + 1));
-}
-const SimulatedMixerDriver::SimLine& SimulatedMixerDriver::At(LineRef line) const {
-  return const_cast<SimulatedMixerDriver*>(this)->At(line);
 }
 SimulatedMixerDriver::SimControl& SimulatedMixerDriver::At(ControlRef control) {
   return devices_.at(control.device).controls.at(control.id);
@@ -83,35 +71,25 @@ SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddDestination(std::uint32_t
                                                                    std::uint32_t channels,
                                                                    const char* name,
                                                                    MixerComponent component) {
-  SimDevice& dev = devices_.at(device);
-  const auto d = static_cast<std::uint32_t>(dev.lines.size());
-  dev.lines.emplace_back(1);
-  dev.lines.back()[0].line = MakeMixerLine(dev.lineCount++, d, -1, name, component, channels);
-  return {device, d, -1};
+  const auto& line = devices_.at(device).layout.AddLine(std::nullopt, name, component, channels);
+  return {device, line.line.destination, -1};
 }
 
 SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddSource(LineRef destination,
                                                               std::uint32_t channels,
                                                               const char* name,
                                                               MixerComponent component) {
-  SimDevice& dev = devices_.at(destination.device);
-  auto& lines = dev.lines.at(destination.destination);
-  const auto s = static_cast<std::int32_t>(lines.size() - 1);
-  lines.emplace_back().line =
-      MakeMixerLine(dev.lineCount++, destination.destination, s, name, component, channels);
-  lines[0].line.sources = static_cast<std::uint32_t>(lines.size() - 1);
-  return {destination.device, destination.destination, s};
+  const auto& line = devices_.at(destination.device)
+                         .layout.AddLine(destination.destination, name, component, channels);
+  return {destination.device, destination.destination, line.line.source};
 }
 
 SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddControl(
     LineRef line, MixerControlType type, unsigned flags, std::uint32_t items,
     std::vector<std::uint32_t> values) {
-  SimDevice& dev = devices_.at(line.device);
-  SimLine& l = At(line);
-  const auto id = static_cast<std::uint32_t>(dev.controls.size());
   static const char* const kNames[] = {"Volume", "Mute", "Mixer", "Control"};
+  MixerLayout::Entry& l = At(line);
   MixerControl c;
-  c.id = id;
   c.type = type;
   c.name = kNames[static_cast<int>(type)];
   c.channels = (flags & kUniform) ? 1 : std::max(1u, l.line.channels);
@@ -119,10 +97,9 @@ SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddControl(
   c.disabled = (flags & kDisabled) != 0;
   c.maximum = type == MixerControlType::Volume ? 65535 : 1;
   values.resize(c.ValueCount(), 0);
-  dev.controls.emplace_back().control = c;
-  dev.controls.back().values = std::move(values);
-  l.controls.push_back(id);
-  return {line.device, id};
+  SimDevice& dev = devices_.at(line.device);
+  dev.controls.emplace_back().values = std::move(values);
+  return {line.device, dev.layout.AddControl(l, c)};
 }
 
 SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddVolume(
@@ -144,10 +121,12 @@ void SimulatedMixerDriver::FailOpen(std::uint32_t device, bool fail) {
   devices_.at(device).failOpen = fail;
 }
 void SimulatedMixerDriver::FailLineInfo(LineRef line, bool fail) {
-  At(line).failInfo = fail;
+  auto& set = devices_.at(line.device).failInfo;
+  fail ? void(set.insert(LineID(line))) : void(set.erase(LineID(line)));
 }
 void SimulatedMixerDriver::FailLineControls(LineRef line, bool fail) {
-  At(line).failControls = fail;
+  auto& set = devices_.at(line.device).failControls;
+  fail ? void(set.insert(LineID(line))) : void(set.erase(LineID(line)));
 }
 void SimulatedMixerDriver::FailDetailsRead(ControlRef control, bool fail) {
   At(control).failRead = fail;
@@ -176,7 +155,7 @@ std::uint32_t SimulatedMixerDriver::WriteCount(ControlRef control) const {
 }
 
 std::uint32_t SimulatedMixerDriver::LineID(LineRef line) const {
-  return At(line).line.id;
+  return const_cast<SimulatedMixerDriver*>(this)->At(line).line.id;
 }
 
 std::uint32_t SimulatedMixerDriver::DeviceCount() {

@@ -5,6 +5,7 @@
 // devices open on it, as a real device does; so do successful writes.
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,14 +85,7 @@ class SimulatedMixerDriver : public MixerDriver {
 
  private:
   class Device;
-  struct SimLine {
-    MixerLine line;
-    std::vector<std::uint32_t> controls;
-    bool failInfo = false;
-    bool failControls = false;
-  };
   struct SimControl {
-    MixerControl control;
     std::vector<std::uint32_t> values;
     bool failRead = false;
     bool failWrite = false;
@@ -99,13 +93,12 @@ class SimulatedMixerDriver : public MixerDriver {
   };
   struct SimDevice {
     std::string name;
-    std::vector<std::vector<SimLine>> lines;  // per destination: the destination, then sources
-    std::vector<SimControl> controls;         // by identifier
-    std::uint32_t lineCount = 0;
+    MixerLayout layout;
+    std::vector<SimControl> controls;                // by identifier
+    std::set<std::uint32_t> failInfo, failControls;  // line identifiers
     bool failOpen = false;
   };
-  SimLine& At(LineRef line);
-  const SimLine& At(LineRef line) const;
+  MixerLayout::Entry& At(LineRef line);
   SimControl& At(ControlRef control);
   const SimControl& At(ControlRef control) const;
 

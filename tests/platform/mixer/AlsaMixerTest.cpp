@@ -21,20 +21,20 @@ AlsaElementInfo Play(std::string name, std::vector<int> channels = kStereo, bool
                      bool sw = true, long lo = 0, long hi = 87) {
   AlsaElementInfo e;
   e.name = std::move(name);
-  e.playbackVolume = volume;
-  e.playbackSwitch = sw;
-  e.playbackChannels = std::move(channels);
-  e.playbackMin = lo;
-  e.playbackMax = hi;
+  e.playback.volume = volume;
+  e.playback.sw = sw;
+  e.playback.channels = std::move(channels);
+  e.playback.min = lo;
+  e.playback.max = hi;
   return e;
 }
 
 AlsaElementInfo Rec(AlsaElementInfo e, bool volume, bool sw, std::vector<int> channels = kStereo) {
-  e.captureVolume = volume;
-  e.captureSwitch = sw;
-  e.captureChannels = std::move(channels);
-  e.captureMin = 0;
-  e.captureMax = 63;
+  e.capture.volume = volume;
+  e.capture.sw = sw;
+  e.capture.channels = std::move(channels);
+  e.capture.min = 0;
+  e.capture.max = 63;
   return e;
 }
 
@@ -44,6 +44,7 @@ AlsaElementInfo RecOnly(std::string name, bool volume, bool sw) {
   return Rec(e, volume, sw);
 }
 
+using AlsaLine = MixerLayout::Entry;
 using Lines = std::vector<AlsaLine>;
 
 // The source lines' names of a destination (its first entry is its own line).
@@ -180,7 +181,7 @@ TEST(AlsaMixerMapping, ASoundServersCaptureTakesTheMicrophonesPlace) {
 
 TEST(AlsaMixerMapping, NoMasterJoinedAndMonoVolumesAndNamesThatDoNotFillASlot) {
   AlsaElementInfo joined = Play("Speaker");
-  joined.playbackVolumeJoined = true;
+  joined.playback.joined = true;
   AlsaElementInfo mic1 = Play("Mic", kMono);
   mic1.index = 1;
   const AlsaMixerLayout layout =
@@ -242,7 +243,7 @@ class FakeCard : public AlsaCard {
     const bool playback =
         kind == AlsaControlKind::PlaybackVolume || kind == AlsaControlKind::PlaybackSwitch;
     const auto& channels =
-        playback ? elements_[element].playbackChannels : elements_[element].captureChannels;
+        playback ? elements_[element].playback.channels : elements_[element].capture.channels;
     for (int ch : channels)
       if (channel < 0 || ch == channel) raw[{element, kind, ch}] = value;
     return true;
