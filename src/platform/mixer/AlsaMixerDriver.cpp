@@ -18,6 +18,23 @@ bool IsVolume(AlsaControlKind k) {
   return k == AlsaControlKind::PlaybackVolume || k == AlsaControlKind::CaptureVolume;
 }
 
+// ALSA's calls for one side of an element: playback, capture.
+struct Calls {
+  int (*getVolume)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, long*);
+  int (*setVolume)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, long);
+  int (*setVolumeAll)(snd_mixer_elem_t*, long);
+  int (*getSwitch)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, int*);
+  int (*setSwitch)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, int);
+  int (*setSwitchAll)(snd_mixer_elem_t*, int);
+};
+const Calls kCalls[] = {
+    {snd_mixer_selem_get_playback_volume, snd_mixer_selem_set_playback_volume,
+     snd_mixer_selem_set_playback_volume_all, snd_mixer_selem_get_playback_switch,
+     snd_mixer_selem_set_playback_switch, snd_mixer_selem_set_playback_switch_all},
+    {snd_mixer_selem_get_capture_volume, snd_mixer_selem_set_capture_volume,
+     snd_mixer_selem_set_capture_volume_all, snd_mixer_selem_get_capture_switch,
+     snd_mixer_selem_set_capture_switch, snd_mixer_selem_set_capture_switch_all}};
+
 // A simple mixer, open for the life of the driver, its change events watched by socket
 // notifiers on the GUI thread.
 class SndMixerCard : public AlsaCard {
@@ -47,51 +64,25 @@ class SndMixerCard : public AlsaCard {
 
   bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) override {
     snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
+    const Calls& c = kCalls[IsPlayback(kind) ? 0 : 1];
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
-    int sw = 0, r = -1;
+    int sw = 0;
     if (!e) return false;
-    switch (kind) {
-      case AlsaControlKind::PlaybackVolume:
-        return snd_mixer_selem_get_playback_volume(e, ch, &value) >= 0;
-      case AlsaControlKind::CaptureVolume:
-        return snd_mixer_selem_get_capture_volume(e, ch, &value) >= 0;
-      case AlsaControlKind::PlaybackSwitch:
-        r = snd_mixer_selem_get_playback_switch(e, ch, &sw);
-        break;
-      case AlsaControlKind::CaptureSwitch:
-        r = snd_mixer_selem_get_capture_switch(e, ch, &sw);
-        break;
-    }
+    if (IsVolume(kind)) return c.getVolume(e, ch, &value) >= 0;
+    if (c.getSwitch(e, ch, &sw) < 0) return false;
     value = sw ? 1 : 0;
-    return r >= 0;
+    return true;
   }
 
   bool Set(std::size_t element, AlsaControlKind kind, int channel, long value) override {
     snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
+    const Calls& c = kCalls[IsPlayback(kind) ? 0 : 1];
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
-    const bool all = channel < 0;
     const int sw = value ? 1 : 0;
-    int r = -1;
     if (!e) return false;
-    switch (kind) {
-      case AlsaControlKind::PlaybackVolume:
-        r = all ? snd_mixer_selem_set_playback_volume_all(e, value)
-                : snd_mixer_selem_set_playback_volume(e, ch, value);
-        break;
-      case AlsaControlKind::CaptureVolume:
-        r = all ? snd_mixer_selem_set_capture_volume_all(e, value)
-                : snd_mixer_selem_set_capture_volume(e, ch, value);
-        break;
-      case AlsaControlKind::PlaybackSwitch:
-        r = all ? snd_mixer_selem_set_playback_switch_all(e, sw)
-                : snd_mixer_selem_set_playback_switch(e, ch, sw);
-        break;
-      case AlsaControlKind::CaptureSwitch:
-        r = all ? snd_mixer_selem_set_capture_switch_all(e, sw)
-                : snd_mixer_selem_set_capture_switch(e, ch, sw);
-        break;
-    }
-    return r >= 0;
+    if (IsVolume(kind))
+      return (channel < 0 ? c.setVolumeAll(e, value) : c.setVolume(e, ch, value)) >= 0;
+    return (channel < 0 ? c.setSwitchAll(e, sw) : c.setSwitch(e, ch, sw)) >= 0;
   }
 
  private:
