@@ -41,7 +41,7 @@ class SimulatedMixerDriver : public MixerDriver {
              setDetails;
     }
   };
-  enum Flags : unsigned { kUniform = 1, kDisabled = 2 };
+  static constexpr unsigned kUniform = 1, kDisabled = 2;  // flags of AddControl
 
   // ---- Building ----
   std::uint32_t AddDevice(const char* name = "Simulated Mixer");
