@@ -62,7 +62,7 @@ bool HasHandler(const QString& path) {
   const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
   if (type.inherits(QStringLiteral("text/html"))) {
     if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
-    for (const char* browser : {"x-www-browser", "www-browser", "sensible-browser"})
+    for (const char* browser : {"x-www-browser", "www-browser"})
       if (!QStandardPaths::findExecutable(QLatin1String(browser)).isEmpty()) return true;
   }
   if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) return false;
