@@ -18,11 +18,11 @@ std::unique_ptr<TestProgram> MakeProgram(bool stereo) {
   auto p = std::make_unique<TestProgram>();
   const auto dev = p->mixer.AddDevice();
   const auto master = p->mixer.AddDestination(dev, stereo ? 2 : 1);
-  p->mixer.AddVolume(master, stereo ? 0 : MIXERCONTROL_CONTROLF_UNIFORM, {50000, 40000});
+  p->mixer.AddVolume(master, stereo ? 0 : SimulatedMixerDriver::kUniform, {50000, 40000});
   p->mixer.AddMute(master);
   for (int s = 0; s < 5; ++s) {
     const auto line = p->mixer.AddSource(master, stereo ? 2 : 1);
-    p->mixer.AddVolume(line, stereo ? 0 : MIXERCONTROL_CONTROLF_UNIFORM, {1000u * s, 0});
+    p->mixer.AddVolume(line, stereo ? 0 : SimulatedMixerDriver::kUniform, {1000u * s, 0});
     p->mixer.AddMute(line);
   }
   p->Create();

@@ -8,128 +8,77 @@
 // later lines move up. The tree is a snapshot taken at open time.
 
 #include <QObject>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "platform/mixer/MixerTypes.h"
+#include "platform/mixer/MixerDriver.h"
 
 namespace ostrivo {
 
-class MixerDriver;
 class TAudioMixer;
 
+// sender, the open device's identifier, the line's or the control's identifier.
 using TMixerChange = std::function<void(QObject* sender, int32_t mixerH, int32_t id)>;
 
-// An ordered list of pointers. When Release is set, Clear (and destruction) hands every item
-// to it, first to last, before emptying the list.
+// An ordered list that owns its items; Get gives null outside the list.
 template <class T>
 class TPointerList {
  public:
-  TPointerList() = default;
-  ~TPointerList() { Clear(); }
-  TPointerList(const TPointerList&) = delete;
-  TPointerList& operator=(const TPointerList&) = delete;
-
-  std::function<void(T*)> Release;
-
-  void Add(T* item) { items_.push_back(item); }
-  // The item at index; null outside the list.
-  T* Get(int32_t index) const {
-    return index >= 0 && index < Count() ? items_[static_cast<std::size_t>(index)] : nullptr;
+  void Add(std::unique_ptr<T> item) { items_.push_back(std::move(item)); }
+  const T* Get(int32_t i) const {
+    return i >= 0 && i < Count() ? items_[std::size_t(i)].get() : nullptr;
   }
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  void Clear() {
-    if (Release)
-      for (T* item : items_) Release(item);
-    items_.clear();
-  }
 
  private:
-  std::vector<T*> items_;
+  std::vector<std::unique_ptr<T>> items_;
 };
 
-// The controls of one line: one block of the records as the device returned them, and a list
-// pointing at each record in block order (empty when the controls could not be read).
+// The controls of one line as the device listed them (none when they could not be read).
 class TMixerControls {
  public:
-  TMixerControls(TAudioMixer& mixer, const MIXERLINEA& line);
-  ~TMixerControls();
-  TMixerControls(const TMixerControls&) = delete;
-  TMixerControls& operator=(const TMixerControls&) = delete;
-
-  const MIXERCONTROLA* Control(int32_t index) const { return list_.Get(index); }
-  int32_t Count() const { return list_.Count(); }
+  TMixerControls(MixerDevice& device, const MixerLine& line);
+  const MixerControl* Control(int32_t i) const {
+    return i >= 0 && i < Count() ? &list_[std::size_t(i)] : nullptr;
+  }
+  int32_t Count() const { return static_cast<int32_t>(list_.size()); }
 
  private:
-  std::unique_ptr<MIXERCONTROLA[]> block_;
-  TPointerList<MIXERCONTROLA> list_;
+  std::vector<MixerControl> list_;
 };
 
 // One source line.
-class TMixerConnection {
- public:
-  TMixerConnection(TAudioMixer& mixer, const MIXERLINEA& line);
-  ~TMixerConnection();
-
-  TAudioMixer* Mixer() const { return mixer_; }
-  const MIXERLINEA& Line() const { return line_; }
-  const TMixerControls& Controls() const { return *controls_; }
-
- private:
-  TAudioMixer* mixer_;
-  MIXERLINEA line_;
-  std::unique_ptr<TMixerControls> controls_;
+struct TMixerConnection {
+  TMixerConnection(TAudioMixer& mixer, MixerDevice& device, const MixerLine& line)
+      : Mixer(&mixer), Line(line), Controls(device, Line) {}
+  TAudioMixer* const Mixer;
+  const MixerLine Line;
+  const TMixerControls Controls;
 };
 
 // The source lines of one destination, in the device's order, unreadable ones left out.
-class TMixerConnections {
- public:
-  TMixerConnections(TAudioMixer& mixer, const MIXERLINEA& destination);
-  ~TMixerConnections();
-  TMixerConnections(const TMixerConnections&) = delete;
-  TMixerConnections& operator=(const TMixerConnections&) = delete;
-
-  const TMixerConnection* Connection(int32_t index) const { return list_.Get(index); }
-  int32_t Count() const { return list_.Count(); }
-
- private:
-  TAudioMixer* mixer_;
-  TPointerList<TMixerConnection> list_;
+struct TMixerConnections : TPointerList<TMixerConnection> {
+  TMixerConnections(TAudioMixer& mixer, MixerDevice& device, const MixerLine& destination);
+  const TMixerConnection* Connection(int32_t index) const { return Get(index); }
 };
 
-// One destination line with its controls and its source lines.
-class TMixerDestination {
- public:
-  TMixerDestination(TAudioMixer& mixer, const MIXERLINEA& line);
-  ~TMixerDestination();
-
-  TAudioMixer* Mixer() const { return mixer_; }
-  const MIXERLINEA& Line() const { return line_; }
-  const TMixerControls& Controls() const { return *controls_; }
-  const TMixerConnections& Connections() const { return *connections_; }
-
- private:
-  TAudioMixer* mixer_;
-  MIXERLINEA line_;
-  std::unique_ptr<TMixerControls> controls_;
-  std::unique_ptr<TMixerConnections> connections_;
+// One destination line, its source lines and its controls, built in that order.
+struct TMixerDestination {
+  TMixerDestination(TAudioMixer& mixer, MixerDevice& device, const MixerLine& line)
+      : Mixer(&mixer), Line(line), Connections(mixer, device, Line), Controls(device, Line) {}
+  TAudioMixer* const Mixer;
+  const MixerLine Line;
+  const TMixerConnections Connections;
+  const TMixerControls Controls;
 };
 
 // The destination lines of the open device, unreadable ones left out.
-class TMixerDestinations {
- public:
-  explicit TMixerDestinations(TAudioMixer& mixer);
-  ~TMixerDestinations();
-  TMixerDestinations(const TMixerDestinations&) = delete;
-  TMixerDestinations& operator=(const TMixerDestinations&) = delete;
-
-  const TMixerDestination* Destination(int32_t index) const { return list_.Get(index); }
-  int32_t Count() const { return list_.Count(); }
-
- private:
-  TPointerList<TMixerDestination> list_;
+struct TMixerDestinations : TPointerList<TMixerDestination> {
+  TMixerDestinations(TAudioMixer& mixer, MixerDevice& device);
+  const TMixerDestination* Destination(int32_t index) const { return Get(index); }
 };
 
 class TAudioMixer : public QObject {
@@ -139,7 +88,7 @@ class TAudioMixer : public QObject {
   ~TAudioMixer() override;
 
   // -1 while no device is open.
-  int32_t MixerID() const;
+  int32_t MixerID() const { return mixerID_; }
   // Closes the open device and opens device id; an id not below the device count changes
   // nothing, a negative one leaves no device open.
   void SetMixerID(int32_t id);
@@ -154,30 +103,31 @@ class TAudioMixer : public QObject {
   bool WriteLineLevel(int32_t destination, int32_t connection, int32_t left, int32_t right,
                       int32_t mute);
 
+  // The open device's change notices, on the GUI thread: a line's, a control's.
   TMixerChange OnLineChange;
   TMixerChange OnControlChange;
 
-  // The tree of the open device (null while none is open), and what it was built from.
-  const TMixerDestinations* Destinations() const;
-  int32_t DeviceCount() const;
-  const MIXERCAPSA& DeviceCaps() const;
-  // For the tree's construction: the driver and the open device's handle.
-  MixerDriver& Driver() const;
-  HMIXER MixerHandle() const;
+  // The tree of the open device (null while none is open).
+  const TMixerDestinations* Destinations() const { return destinations_.get(); }
+  int32_t DeviceCount() const { return deviceCount_; }
 
-  // The number of values a details read or write can carry.
+  // The number of values a read or write can carry.
   static constexpr int32_t kValuesBufferSize = 31;
 
  private:
-  friend class TMixerNotifyWindow;
-  void Dispatch(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam);
   struct Line;
   bool FindLine(int32_t destination, int32_t connection, Line& line) const;
-  bool ReadDetails(const MIXERCONTROLA& control, std::uint32_t channels, std::uint32_t items);
-  void SendDetails(const MIXERCONTROLA& control, std::uint32_t channels, std::uint32_t items);
+  bool ReadValues(const MixerControl& control);
+  void SendValues(const MixerControl& control);
+  void Dispatch(const MixerNotice& notice);
 
-  struct Impl;
-  std::unique_ptr<Impl> d_;
+  MixerDriver& driver_;
+  std::unique_ptr<MixerDevice> device_;
+  std::unique_ptr<TMixerDestinations> destinations_;
+  int32_t deviceCount_ = 0;
+  int32_t mixerID_ = -1;
+  // Every read and write goes through these values.
+  std::array<std::uint32_t, kValuesBufferSize> values_{};
 };
 
 }  // namespace ostrivo

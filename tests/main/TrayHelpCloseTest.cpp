@@ -247,7 +247,7 @@ TEST(Closing, EveryWayReleasesTheMixerAndWritesTheSettings) {
     if (way == 2) m.close();  // the window's own close button
     EXPECT_TRUE(p.forms->Terminated()) << way;
     EXPECT_EQ(m.Mixer, nullptr) << way;
-    EXPECT_EQ(p.mixer.OpenHandleCount(), 0u) << way;
+    EXPECT_EQ(p.mixer.OpenDeviceCount(), 0u) << way;
     EXPECT_EQ(StoredSettingNames(p).size(), 14) << way;
     EXPECT_EQ(p.hives.GetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, "FitBoxChecked"),
               RegistryValue::String("1"))

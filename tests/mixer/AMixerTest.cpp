@@ -14,8 +14,8 @@ using Control = SimulatedMixerDriver::ControlRef;
 
 namespace {
 
-constexpr std::uint32_t kUniform = MIXERCONTROL_CONTROLF_UNIFORM;
-constexpr std::uint32_t kDisabled = MIXERCONTROL_CONTROLF_DISABLED;
+constexpr unsigned kUniform = SimulatedMixerDriver::kUniform;
+constexpr unsigned kDisabled = SimulatedMixerDriver::kDisabled;
 
 // Outputs of one read, pre-set to values no read produces so untouched outputs show.
 struct Reading {
@@ -60,12 +60,12 @@ TEST(TAudioMixerTree, BuildsEveryLineOnceInTheDevicesOrder) {
   ASSERT_NE(tree, nullptr);
   ASSERT_EQ(tree->Count(), 1);
   const TMixerDestination& dest = *tree->Destination(0);
-  EXPECT_EQ(dest.Controls().Count(), 2);
-  ASSERT_EQ(dest.Connections().Count(), 3);
+  EXPECT_EQ(dest.Controls.Count(), 2);
+  ASSERT_EQ(dest.Connections.Count(), 3);
   for (int32_t s = 0; s < 3; ++s) {
-    EXPECT_EQ(dest.Connections().Connection(s)->Line().dwSource, static_cast<std::uint32_t>(s));
-    EXPECT_EQ(dest.Connections().Connection(s)->Controls().Count(), 2);
-    EXPECT_EQ(dest.Connections().Connection(s)->Mixer(), &mixer);
+    EXPECT_EQ(dest.Connections.Connection(s)->Line.source, s);
+    EXPECT_EQ(dest.Connections.Connection(s)->Controls.Count(), 2);
+    EXPECT_EQ(dest.Connections.Connection(s)->Mixer, &mixer);
   }
   // One description and one control list per line, read once at open.
   EXPECT_EQ(card.driver.calls.open, 1u);
@@ -337,18 +337,18 @@ TEST(TAudioMixerID, SwitchingClosingAndFailedOpens) {
 
   mixer.SetMixerID(2);  // not below the count: the open device stays open
   EXPECT_EQ(mixer.MixerID(), 0);
-  EXPECT_EQ(driver.OpenCount(0), 1u);
+  EXPECT_EQ(driver.OpenDeviceCount(0), 1u);
   EXPECT_EQ(Reading::Of(mixer, 0, -1).left, 111);
 
   mixer.SetMixerID(1);
   EXPECT_EQ(mixer.MixerID(), 1);
-  EXPECT_EQ(driver.OpenCount(0), 0u);
+  EXPECT_EQ(driver.OpenDeviceCount(0), 0u);
   EXPECT_EQ(Reading::Of(mixer, 0, -1).left, 222);
 
   mixer.SetMixerID(-1);
   EXPECT_EQ(mixer.MixerID(), -1);
   EXPECT_EQ(mixer.Destinations(), nullptr);
-  EXPECT_EQ(driver.OpenHandleCount(), 0u);
+  EXPECT_EQ(driver.OpenDeviceCount(), 0u);
   EXPECT_FALSE(Reading::Of(mixer, 0, -1).ok);
   EXPECT_FALSE(mixer.WriteLineLevel(0, -1, 1, 1, 1));
 
@@ -356,7 +356,7 @@ TEST(TAudioMixerID, SwitchingClosingAndFailedOpens) {
   driver.FailOpen(1);
   mixer.SetMixerID(1);  // the open device is closed first, then the open fails
   EXPECT_EQ(mixer.MixerID(), -1);
-  EXPECT_EQ(driver.OpenCount(0), 0u);
+  EXPECT_EQ(driver.OpenDeviceCount(0), 0u);
   EXPECT_FALSE(Reading::Of(mixer, 0, -1).ok);
 }
 
@@ -396,7 +396,7 @@ TEST(TAudioMixerNotices, LineAndControlChangesReachTheEventsOnTheEventLoop) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].kind, 'c');
   EXPECT_EQ(seen[0].sender, mixer.get());
-  EXPECT_EQ(seen[0].handle, static_cast<int32_t>(mixer->MixerHandle()));
+  EXPECT_EQ(seen[0].handle, mixer->MixerID());
   EXPECT_EQ(seen[0].id, static_cast<int32_t>(card.volumes[1].id));
   EXPECT_EQ(seen[1].kind, 'l');
   EXPECT_EQ(seen[1].id, static_cast<int32_t>(card.driver.LineID(card.sources[2])));
@@ -409,5 +409,5 @@ TEST(TAudioMixerNotices, LineAndControlChangesReachTheEventsOnTheEventLoop) {
   mixer.reset();
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(seen.size(), 2u);
-  EXPECT_EQ(card.driver.OpenHandleCount(), 0u);
+  EXPECT_EQ(card.driver.OpenDeviceCount(), 0u);
 }

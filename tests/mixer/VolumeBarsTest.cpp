@@ -184,5 +184,5 @@ TEST(VolumeBars, ClosingTheProgramLeavesTheClockNothingToRefresh) {
   ASSERT_EQ(prog.M().Mixer, nullptr);
   prog.p.time.Advance(5);
   EXPECT_TRUE(prog.p.dialogs.Errors().isEmpty());
-  EXPECT_EQ(prog.p.mixer.OpenHandleCount(), 0u);
+  EXPECT_EQ(prog.p.mixer.OpenDeviceCount(), 0u);
 }

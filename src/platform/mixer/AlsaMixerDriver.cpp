@@ -4,10 +4,8 @@
 #include <poll.h>
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cstdlib>
-#include <set>
-#include <stdexcept>
-#include <unordered_map>
 
 namespace ostrivo {
 
@@ -20,26 +18,37 @@ bool IsVolume(AlsaControlKind k) {
   return k == AlsaControlKind::PlaybackVolume || k == AlsaControlKind::CaptureVolume;
 }
 
-// A card's simple mixer, open for the life of the driver, its change events watched by socket
+// ALSA's calls for one side of an element: playback, capture.
+struct Calls {
+  int (*getVolume)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, long*);
+  int (*setVolume)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, long);
+  int (*setVolumeAll)(snd_mixer_elem_t*, long);
+  int (*getSwitch)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, int*);
+  int (*setSwitch)(snd_mixer_elem_t*, snd_mixer_selem_channel_id_t, int);
+  int (*setSwitchAll)(snd_mixer_elem_t*, int);
+};
+const Calls kCalls[] = {
+    {snd_mixer_selem_get_playback_volume, snd_mixer_selem_set_playback_volume,
+     snd_mixer_selem_set_playback_volume_all, snd_mixer_selem_get_playback_switch,
+     snd_mixer_selem_set_playback_switch, snd_mixer_selem_set_playback_switch_all},
+    {snd_mixer_selem_get_capture_volume, snd_mixer_selem_set_capture_volume,
+     snd_mixer_selem_set_capture_volume_all, snd_mixer_selem_get_capture_switch,
+     snd_mixer_selem_set_capture_switch, snd_mixer_selem_set_capture_switch_all}};
+
+// A simple mixer, open for the life of the driver, its change events watched by socket
 // notifiers on the GUI thread.
 class SndMixerCard : public AlsaCard {
  public:
-  static std::unique_ptr<SndMixerCard> Open(int card) {
+  static std::unique_ptr<SndMixerCard> Open(const std::string& device, std::string name,
+                                            bool soundServer) {
     snd_mixer_t* mixer = nullptr;
     if (snd_mixer_open(&mixer, 0) < 0) return nullptr;
-    const std::string device = "hw:" + std::to_string(card);
     if (snd_mixer_attach(mixer, device.c_str()) < 0 ||
         snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
       snd_mixer_close(mixer);
       return nullptr;
     }
-    std::string name = device;
-    char* cardName = nullptr;
-    if (snd_card_get_name(card, &cardName) == 0 && cardName) {
-      name = cardName;
-      std::free(cardName);
-    }
-    return std::unique_ptr<SndMixerCard>(new SndMixerCard(mixer, std::move(name)));
+    return std::unique_ptr<SndMixerCard>(new SndMixerCard(mixer, std::move(name), soundServer));
   }
 
   ~SndMixerCard() override {
@@ -50,270 +59,267 @@ class SndMixerCard : public AlsaCard {
   }
 
   std::string Name() const override { return name_; }
+  bool SoundServer() const override { return soundServer_; }
   const std::vector<AlsaElementInfo>& Elements() const override { return infos_; }
 
   bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) override {
     snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
-    if (!e) return false;
+    const Calls& c = kCalls[IsPlayback(kind) ? 0 : 1];
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
     int sw = 0;
-    switch (kind) {
-      case AlsaControlKind::PlaybackVolume:
-        return snd_mixer_selem_get_playback_volume(e, ch, &value) >= 0;
-      case AlsaControlKind::CaptureVolume:
-        return snd_mixer_selem_get_capture_volume(e, ch, &value) >= 0;
-      case AlsaControlKind::PlaybackSwitch:
-        if (snd_mixer_selem_get_playback_switch(e, ch, &sw) < 0) return false;
-        break;
-      case AlsaControlKind::CaptureSwitch:
-        if (snd_mixer_selem_get_capture_switch(e, ch, &sw) < 0) return false;
-        break;
-    }
+    if (!e) return false;
+    if (IsVolume(kind)) return c.getVolume(e, ch, &value) >= 0;
+    if (c.getSwitch(e, ch, &sw) < 0) return false;
     value = sw ? 1 : 0;
     return true;
   }
 
   bool Set(std::size_t element, AlsaControlKind kind, int channel, long value) override {
     snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
-    if (!e) return false;
+    const Calls& c = kCalls[IsPlayback(kind) ? 0 : 1];
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
-    const bool all = channel < 0;
     const int sw = value ? 1 : 0;
-    switch (kind) {
-      case AlsaControlKind::PlaybackVolume:
-        return (all ? snd_mixer_selem_set_playback_volume_all(e, value)
-                    : snd_mixer_selem_set_playback_volume(e, ch, value)) >= 0;
-      case AlsaControlKind::CaptureVolume:
-        return (all ? snd_mixer_selem_set_capture_volume_all(e, value)
-                    : snd_mixer_selem_set_capture_volume(e, ch, value)) >= 0;
-      case AlsaControlKind::PlaybackSwitch:
-        return (all ? snd_mixer_selem_set_playback_switch_all(e, sw)
-                    : snd_mixer_selem_set_playback_switch(e, ch, sw)) >= 0;
-      case AlsaControlKind::CaptureSwitch:
-        return (all ? snd_mixer_selem_set_capture_switch_all(e, sw)
-                    : snd_mixer_selem_set_capture_switch(e, ch, sw)) >= 0;
-    }
-    return false;
+    if (!e) return false;
+    if (IsVolume(kind))
+      return (channel < 0 ? c.setVolumeAll(e, value) : c.setVolume(e, ch, value)) >= 0;
+    return (channel < 0 ? c.setSwitchAll(e, sw) : c.setSwitch(e, ch, sw)) >= 0;
   }
 
  private:
-  SndMixerCard(snd_mixer_t* mixer, std::string name) : mixer_(mixer), name_(std::move(name)) {
+  SndMixerCard(snd_mixer_t* mixer, std::string name, bool soundServer)
+      : mixer_(mixer), name_(std::move(name)), soundServer_(soundServer) {
     for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer_); e; e = snd_mixer_elem_next(e)) {
-      index_[e] = elems_.size();
       elems_.push_back(e);
       infos_.push_back(Describe(e));
       snd_mixer_elem_set_callback_private(e, this);
       snd_mixer_elem_set_callback(e, &SndMixerCard::ElemEvent);
     }
     const int count = snd_mixer_poll_descriptors_count(mixer_);
-    if (count > 0) {
-      std::vector<pollfd> fds(static_cast<std::size_t>(count));
-      const int n = snd_mixer_poll_descriptors(mixer_, fds.data(), static_cast<unsigned>(count));
-      for (int i = 0; i < n; ++i) {
-        auto notifier = std::make_unique<QSocketNotifier>(fds[static_cast<std::size_t>(i)].fd,
-                                                          QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
-          // A card that went away keeps its descriptors readable: stop watching it.
-          if (snd_mixer_handle_events(mixer_) < 0)
-            for (auto& n : notifiers_) n->setEnabled(false);
-        });
-        notifiers_.push_back(std::move(notifier));
-      }
+    if (count <= 0) return;
+    fds_.resize(static_cast<std::size_t>(count));
+    const int n = snd_mixer_poll_descriptors(mixer_, fds_.data(), static_cast<unsigned>(count));
+    fds_.resize(static_cast<std::size_t>(std::max(n, 0)));
+    for (const pollfd& fd : fds_) {
+      auto notifier = std::make_unique<QSocketNotifier>(fd.fd, QSocketNotifier::Read);
+      QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { HandleEvents(); });
+      notifiers_.push_back(std::move(notifier));
     }
+  }
+
+  // The mixer's descriptors are readable: let ALSA take the events in, which calls ElemEvent
+  // for every element that changed.
+  void HandleEvents() {
+    ::poll(fds_.data(), fds_.size(), 0);
+    unsigned short revents = 0;
+    snd_mixer_poll_descriptors_revents(mixer_, fds_.data(), static_cast<unsigned>(fds_.size()),
+                                       &revents);
+    // A mixer that went away keeps its descriptors readable: stop watching it.
+    if ((revents & (POLLERR | POLLHUP | POLLNVAL)) || snd_mixer_handle_events(mixer_) < 0)
+      for (auto& n : notifiers_) n->setEnabled(false);
   }
 
   static AlsaElementInfo Describe(snd_mixer_elem_t* e) {
     AlsaElementInfo info;
     info.name = snd_mixer_selem_get_name(e);
     info.index = snd_mixer_selem_get_index(e);
-    info.playbackVolume =
-        snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_common_volume(e);
-    info.playbackSwitch =
-        snd_mixer_selem_has_playback_switch(e) || snd_mixer_selem_has_common_switch(e);
-    info.captureVolume = snd_mixer_selem_has_capture_volume(e);
-    info.captureSwitch = snd_mixer_selem_has_capture_switch(e);
-    info.playbackVolumeJoined = snd_mixer_selem_has_playback_volume_joined(e);
-    info.captureVolumeJoined = snd_mixer_selem_has_capture_volume_joined(e);
+    AlsaElementInfo::Side& play = info.playback;
+    AlsaElementInfo::Side& rec = info.capture;
+    play.volume = snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_common_volume(e);
+    play.sw = snd_mixer_selem_has_playback_switch(e) || snd_mixer_selem_has_common_switch(e);
+    rec.volume = snd_mixer_selem_has_capture_volume(e);
+    rec.sw = snd_mixer_selem_has_capture_switch(e);
+    play.joined = snd_mixer_selem_has_playback_volume_joined(e);
+    rec.joined = snd_mixer_selem_has_capture_volume_joined(e);
     for (int ch = 0; ch <= SND_MIXER_SCHN_LAST; ++ch) {
       const auto c = static_cast<snd_mixer_selem_channel_id_t>(ch);
-      if ((info.playbackVolume || info.playbackSwitch) &&
-          snd_mixer_selem_has_playback_channel(e, c))
-        info.playbackChannels.push_back(ch);
-      if ((info.captureVolume || info.captureSwitch) && snd_mixer_selem_has_capture_channel(e, c))
-        info.captureChannels.push_back(ch);
+      if (play.Used() && snd_mixer_selem_has_playback_channel(e, c)) play.channels.push_back(ch);
+      if (rec.Used() && snd_mixer_selem_has_capture_channel(e, c)) rec.channels.push_back(ch);
     }
-    if (info.playbackVolume)
-      snd_mixer_selem_get_playback_volume_range(e, &info.playbackMin, &info.playbackMax);
-    if (info.captureVolume)
-      snd_mixer_selem_get_capture_volume_range(e, &info.captureMin, &info.captureMax);
+    if (play.volume) snd_mixer_selem_get_playback_volume_range(e, &play.min, &play.max);
+    if (rec.volume) snd_mixer_selem_get_capture_volume_range(e, &rec.min, &rec.max);
     return info;
   }
 
   static int ElemEvent(snd_mixer_elem_t* e, unsigned int mask) {
     auto* self = static_cast<SndMixerCard*>(snd_mixer_elem_get_callback_private(e));
-    if (self) self->Event(e, mask);
-    return 0;
-  }
-
-  void Event(snd_mixer_elem_t* e, unsigned int mask) {
-    const auto it = index_.find(e);
-    if (it == index_.end()) return;
-    const std::size_t element = it->second;
-    unsigned change = 0;
+    const auto it = self ? std::find(self->elems_.begin(), self->elems_.end(), e)
+                         : std::vector<snd_mixer_elem_t*>::iterator();
+    if (!self || it == self->elems_.end()) return 0;
+    unsigned change = (mask & SND_CTL_EVENT_MASK_VALUE ? unsigned{kValue} : 0u) |
+                      (mask & SND_CTL_EVENT_MASK_INFO ? unsigned{kInfo} : 0u);
     if (mask == SND_CTL_EVENT_MASK_REMOVE) {
-      // The element is gone: forget it before anything can use it again.
-      elems_[element] = nullptr;
-      index_.erase(it);
+      *it = nullptr;  // gone: forgotten before anything can use it again
       change = kRemoved;
-    } else {
-      if (mask & SND_CTL_EVENT_MASK_VALUE) change |= kValue;
-      if (mask & SND_CTL_EVENT_MASK_INFO) change |= kInfo;
     }
-    if (change && OnChange) OnChange(element, change);
+    if (change && self->OnChange) self->OnChange(it - self->elems_.begin(), change);
+    return 0;
   }
 
   snd_mixer_t* mixer_;
   std::string name_;
+  bool soundServer_;
   std::vector<snd_mixer_elem_t*> elems_;
-  std::unordered_map<snd_mixer_elem_t*, std::size_t> index_;
   std::vector<AlsaElementInfo> infos_;
+  std::vector<pollfd> fds_;
   std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
 };
 
-}  // namespace
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
 
-std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaCards() {
-  std::vector<std::unique_ptr<AlsaCard>> cards;
-  int card = -1;
-  while (snd_card_next(&card) >= 0 && card >= 0) {
-    if (auto c = SndMixerCard::Open(card)) cards.push_back(std::move(c));
+// The sound server behind "default", when that is not a hardware card. The probe is quiet: a
+// machine without a server or cards is no error.
+std::unique_ptr<AlsaCard> OpenSoundServer() {
+  snd_lib_error_set_handler(&Quiet);
+  snd_ctl_t* ctl = nullptr;
+  const bool opened = snd_ctl_open(&ctl, "default", 0) >= 0;
+  snd_lib_error_set_handler(nullptr);
+  if (!opened) return nullptr;
+  const bool hardware = snd_ctl_type(ctl) == SND_CTL_TYPE_HW;
+  std::string name = "default";
+  snd_ctl_card_info_t* info = nullptr;
+  if (snd_ctl_card_info_malloc(&info) == 0) {
+    if (snd_ctl_card_info(ctl, info) == 0 && *snd_ctl_card_info_get_name(info))
+      name = snd_ctl_card_info_get_name(info);
+    snd_ctl_card_info_free(info);
   }
-  return cards;
+  snd_ctl_close(ctl);
+  if (hardware) return nullptr;
+  return SndMixerCard::Open("default", std::move(name), true);
 }
 
-AlsaMixerDriver::AlsaMixerDriver() : AlsaMixerDriver(OpenSystemAlsaCards()) {}
+}  // namespace
+
+std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
+  std::vector<std::unique_ptr<AlsaCard>> mixers;
+  if (auto server = OpenSoundServer()) mixers.push_back(std::move(server));
+  int card = -1;
+  while (snd_card_next(&card) >= 0 && card >= 0) {
+    std::string name = "hw:" + std::to_string(card);
+    char* cardName = nullptr;
+    if (snd_card_get_name(card, &cardName) == 0 && cardName) {
+      name = cardName;
+      std::free(cardName);
+    }
+    if (auto c = SndMixerCard::Open("hw:" + std::to_string(card), std::move(name), false))
+      mixers.push_back(std::move(c));
+  }
+  return mixers;
+}
+
+// An open device: a view of one mixer and its layout.
+class AlsaMixerDriver::Device : public MixerDevice {
+ public:
+  Device(AlsaMixerDriver& driver, std::uint32_t device)
+      : MixerDevice(driver, device), mixer_(driver.mixers_[device]) {}
+
+  std::string Name() override { return mixer_.card->Name(); }
+  std::uint32_t DestinationCount() override {
+    return static_cast<std::uint32_t>(mixer_.layout.destinations.size());
+  }
+  std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) override {
+    return LineIn(mixer_.layout, destination, source);
+  }
+  std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) override {
+    return ControlsIn(mixer_.layout, line);
+  }
+
+  bool Read(const MixerControl& control, std::span<std::uint32_t> values) override {
+    const AlsaControlBinding* b = Binding(control, values.size());
+    if (!b) return false;
+    const AlsaElementInfo::Side& side = SideOf(*b);
+    const std::vector<int> channels = side.channels.empty() ? std::vector{0} : side.channels;
+    std::vector<std::uint32_t> read(values.size());
+    bool on = false;  // a switch: muted while no channel's switch is on
+    for (std::size_t i = 0; i < (IsVolume(b->kind) ? read.size() : channels.size()); ++i) {
+      long raw = 0;
+      // One value for all channels reads the first.
+      if (!mixer_.card->Get(b->element, b->kind, channels[i], raw)) return false;
+      if (IsVolume(b->kind)) read[i] = AlsaToLevel(raw, side.min, side.max);
+      on = on || raw != 0;
+    }
+    if (!IsVolume(b->kind)) read.assign(read.size(), on ? 0 : 1);
+    std::copy(read.begin(), read.end(), values.begin());
+    return true;
+  }
+
+  bool Write(const MixerControl& control, std::span<const std::uint32_t> values) override {
+    const AlsaControlBinding* b = Binding(control, values.size());
+    if (!b) return false;
+    AlsaCard& card = *mixer_.card;
+    const AlsaElementInfo::Side& side = SideOf(*b);
+    if (!IsVolume(b->kind)) return card.Set(b->element, b->kind, -1, values[0] ? 0 : 1);
+    if (values.size() == 1)
+      return card.Set(b->element, b->kind, -1, LevelToAlsa(values[0], side.min, side.max));
+    for (std::size_t i = 0; i < values.size(); ++i)
+      if (!card.Set(b->element, b->kind, side.channels[i],
+                    LevelToAlsa(values[i], side.min, side.max)))
+        return false;
+    return true;
+  }
+
+ private:
+  // The control's binding, when values of that size are its own.
+  const AlsaControlBinding* Binding(const MixerControl& control, std::size_t size) const {
+    const auto& bindings = mixer_.layout.bindings;
+    return control.id < bindings.size() && size == control.ValueCount() ? &bindings[control.id]
+                                                                        : nullptr;
+  }
+  const AlsaElementInfo::Side& SideOf(const AlsaControlBinding& b) const {
+    const AlsaElementInfo& e = mixer_.card->Elements()[b.element];
+    return IsPlayback(b.kind) ? e.playback : e.capture;
+  }
+
+  Mixer& mixer_;
+};
+
+AlsaMixerDriver::AlsaMixerDriver() : AlsaMixerDriver(OpenSystemAlsaMixers()) {}
 
 AlsaMixerDriver::AlsaMixerDriver(std::vector<std::unique_ptr<AlsaCard>> cards) {
   for (auto& card : cards) {
     if (!card) continue;
-    AlsaMixerLayout layout = MapAlsaElements(card->Name(), card->Elements());
-    layout.topology.Caps().vDriverVersion = (SND_LIB_MAJOR << 8) | SND_LIB_MINOR;
-    devices_.push_back(Device{std::move(card), std::move(layout)});
+    AlsaMixerLayout layout = MapAlsaElements(card->Elements(), card->SoundServer());
+    mixers_.push_back(Mixer{std::move(card), std::move(layout)});
   }
-  for (std::size_t d = 0; d < devices_.size(); ++d) {
+  for (std::size_t d = 0; d < mixers_.size(); ++d) {
     const auto device = static_cast<std::uint32_t>(d);
-    devices_[d].card->OnChange = [this, device](std::size_t element, unsigned change) {
+    mixers_[d].card->OnChange = [this, device](std::size_t element, unsigned change) {
       ElementChanged(device, element, change);
     };
   }
 }
 
 AlsaMixerDriver::~AlsaMixerDriver() {
-  for (Device& d : devices_) d.card->OnChange = nullptr;
+  for (Mixer& m : mixers_) m.card->OnChange = nullptr;
 }
 
-const MixerTopology& AlsaMixerDriver::Topology(std::uint32_t device) const {
-  return devices_.at(device).layout.topology;
-}
-
-void AlsaMixerDriver::ElementChanged(std::uint32_t device, std::size_t element, unsigned change) {
-  const AlsaMixerLayout& layout = devices_[device].layout;
-  std::set<std::uint32_t> lines;
-  for (std::uint32_t id = 0; id < layout.bindings.size(); ++id) {
-    if (layout.bindings[id].element != element) continue;
-    if (change & AlsaCard::kValue) PostNotice(device, MM_MIXM_CONTROL_CHANGE, id);
-    if (change & (AlsaCard::kInfo | AlsaCard::kRemoved))
-      lines.insert(layout.topology.Control(id)->line->line.dwLineID);
-  }
-  for (std::uint32_t line : lines) PostNotice(device, MM_MIXM_LINE_CHANGE, line);
+const AlsaMixerLayout& AlsaMixerDriver::Layout(std::uint32_t device) const {
+  return mixers_.at(device).layout;
 }
 
 std::uint32_t AlsaMixerDriver::DeviceCount() {
-  return static_cast<std::uint32_t>(devices_.size());
+  return static_cast<std::uint32_t>(mixers_.size());
 }
 
-MMRESULT AlsaMixerDriver::OpenDevice(std::uint32_t) {
-  return MMSYSERR_NOERROR;
+std::unique_ptr<MixerDevice> AlsaMixerDriver::Open(std::uint32_t device) {
+  if (device >= mixers_.size()) return nullptr;
+  return std::make_unique<Device>(*this, device);
 }
 
-void AlsaMixerDriver::CloseDevice(std::uint32_t) {}
-
-MMRESULT AlsaMixerDriver::GetDevCaps(std::uint32_t device, MIXERCAPSA& caps) {
-  caps = devices_.at(device).layout.topology.Caps();
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaMixerDriver::GetLineInfo(std::uint32_t device, std::uint32_t query, MIXERLINEA& line) {
-  return devices_.at(device).layout.topology.GetLineInfo(query, line);
-}
-
-MMRESULT AlsaMixerDriver::GetLineControls(std::uint32_t device, std::uint32_t query,
-                                          MIXERLINECONTROLSA& request,
-                                          std::span<MIXERCONTROLA> controls) {
-  return devices_.at(device).layout.topology.GetLineControls(query, request, controls);
-}
-
-MMRESULT AlsaMixerDriver::GetControlDetails(std::uint32_t device,
-                                            const MIXERCONTROLDETAILS& request,
-                                            std::span<std::uint32_t> values) {
-  Device& dev = devices_.at(device);
-  MixerControlRef ref;
-  MixerValueShape shape;
-  const MMRESULT r = dev.layout.topology.CheckDetails(request, ref, shape);
-  if (r != MMSYSERR_NOERROR) return r;
-  const AlsaControlBinding b = dev.layout.bindings[request.dwControlID];
-  const AlsaElementInfo& e = dev.card->Elements()[b.element];
-  const bool playback = IsPlayback(b.kind);
-  const std::vector<int>& channels = playback ? e.playbackChannels : e.captureChannels;
-  const int first = channels.empty() ? 0 : channels.front();
-  if (IsVolume(b.kind)) {
-    const long lo = playback ? e.playbackMin : e.captureMin;
-    const long hi = playback ? e.playbackMax : e.captureMax;
-    // One value asked of several channels gives the first channel's.
-    for (std::uint32_t i = 0; i < shape.channels; ++i) {
-      long raw = 0;
-      const int ch = shape.channels == 1 ? first : channels[i];
-      if (!dev.card->Get(b.element, b.kind, ch, raw)) return MMSYSERR_ERROR;
-      values[i] = AlsaToLevel(raw, lo, hi);
+// A changed value is a notice for each control bound to the element; a changed or removed
+// element, one for each line that carries such a control.
+void AlsaMixerDriver::ElementChanged(std::uint32_t device, std::size_t element, unsigned change) {
+  const AlsaMixerLayout& layout = mixers_[device].layout;
+  for (const auto& destination : layout.destinations)
+    for (const MixerLayout::Entry& line : destination) {
+      bool bound = false;
+      for (const MixerControl& c : line.controls) {
+        if (layout.bindings[c.id].element != element) continue;
+        bound = true;
+        if (change & AlsaCard::kValue) Notify(device, {MixerNotice::ControlChange, c.id});
+      }
+      if (bound && (change & ~AlsaCard::kValue))
+        Notify(device, {MixerNotice::LineChange, line.line.id});
     }
-    return MMSYSERR_NOERROR;
-  }
-  // Muted while no channel's switch is on.
-  bool on = false;
-  for (int ch : channels.empty() ? std::vector<int>{0} : channels) {
-    long sw = 0;
-    if (!dev.card->Get(b.element, b.kind, ch, sw)) return MMSYSERR_ERROR;
-    on = on || sw != 0;
-  }
-  values[0] = on ? 0 : 1;
-  return MMSYSERR_NOERROR;
-}
-
-MMRESULT AlsaMixerDriver::SetControlDetails(std::uint32_t device,
-                                            const MIXERCONTROLDETAILS& request,
-                                            std::span<const std::uint32_t> values) {
-  Device& dev = devices_.at(device);
-  MixerControlRef ref;
-  MixerValueShape shape;
-  const MMRESULT r = dev.layout.topology.CheckDetails(request, ref, shape);
-  if (r != MMSYSERR_NOERROR) return r;
-  const AlsaControlBinding b = dev.layout.bindings[request.dwControlID];
-  const AlsaElementInfo& e = dev.card->Elements()[b.element];
-  const bool playback = IsPlayback(b.kind);
-  if (IsVolume(b.kind)) {
-    const long lo = playback ? e.playbackMin : e.captureMin;
-    const long hi = playback ? e.playbackMax : e.captureMax;
-    const std::vector<int>& channels = playback ? e.playbackChannels : e.captureChannels;
-    if (shape.channels == 1)
-      return dev.card->Set(b.element, b.kind, -1, LevelToAlsa(values[0], lo, hi)) ? MMSYSERR_NOERROR
-                                                                                  : MMSYSERR_ERROR;
-    for (std::uint32_t i = 0; i < shape.channels; ++i)
-      if (!dev.card->Set(b.element, b.kind, channels[i], LevelToAlsa(values[i], lo, hi)))
-        return MMSYSERR_ERROR;
-    return MMSYSERR_NOERROR;
-  }
-  return dev.card->Set(b.element, b.kind, -1, values[0] ? 0 : 1) ? MMSYSERR_NOERROR
-                                                                 : MMSYSERR_ERROR;
 }
 
 }  // namespace ostrivo

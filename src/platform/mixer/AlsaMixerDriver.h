@@ -1,8 +1,9 @@
 #pragma once
-// The mixer driver over ALSA: each sound card's simple mixer is one device, laid out as
-// AlsaMixerMapping.h describes. Values are read from and written to the card's elements at the
-// moment of the call; the card's change events (watched on the GUI thread) become line and
-// control change notices.
+// The mixer driver over ALSA's simple mixer. Device 0 is the sound server (PulseAudio or
+// PipeWire) when ALSA's "default" control device is not a hardware card; every sound card
+// follows. Each is laid out as AlsaMixerMapping.h describes, values are read and written at the
+// moment of the call, and the mixer's change events (its poll descriptors, watched on the GUI
+// thread) become line and control notices.
 
 #include <functional>
 #include <memory>
@@ -14,13 +15,15 @@
 
 namespace ostrivo {
 
-// One card's simple mixer. The real one wraps an open snd_mixer; tests may stand in for it.
+// One simple mixer. The real one wraps an open snd_mixer; tests may stand in for it.
 class AlsaCard {
  public:
   enum Change : unsigned { kValue = 1, kInfo = 2, kRemoved = 4 };
 
   virtual ~AlsaCard() = default;
   virtual std::string Name() const = 0;
+  // A sound server's mixer rather than a card's.
+  virtual bool SoundServer() const = 0;
   virtual const std::vector<AlsaElementInfo>& Elements() const = 0;
   // The raw volume of one channel (an ALSA channel number), or 0/1 for a switch.
   virtual bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) = 0;
@@ -31,38 +34,29 @@ class AlsaCard {
   std::function<void(std::size_t element, unsigned change)> OnChange;
 };
 
-// The system's sound cards whose mixer can be opened, in card order.
-std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaCards();
+// The sound server's mixer where "default" is one, then every card whose mixer opens.
+std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers();
 
 class AlsaMixerDriver : public MixerDriver {
  public:
-  // Every sound card of the system.
   AlsaMixerDriver();
   explicit AlsaMixerDriver(std::vector<std::unique_ptr<AlsaCard>> cards);
   ~AlsaMixerDriver() override;
 
-  const MixerTopology& Topology(std::uint32_t device) const;
-
   std::uint32_t DeviceCount() override;
-  MMRESULT OpenDevice(std::uint32_t device) override;
-  void CloseDevice(std::uint32_t device) override;
-  MMRESULT GetDevCaps(std::uint32_t device, MIXERCAPSA& caps) override;
-  MMRESULT GetLineInfo(std::uint32_t device, std::uint32_t query, MIXERLINEA& line) override;
-  MMRESULT GetLineControls(std::uint32_t device, std::uint32_t query, MIXERLINECONTROLSA& request,
-                           std::span<MIXERCONTROLA> controls) override;
-  MMRESULT GetControlDetails(std::uint32_t device, const MIXERCONTROLDETAILS& request,
-                             std::span<std::uint32_t> values) override;
-  MMRESULT SetControlDetails(std::uint32_t device, const MIXERCONTROLDETAILS& request,
-                             std::span<const std::uint32_t> values) override;
+  std::unique_ptr<MixerDevice> Open(std::uint32_t device) override;
+
+  const AlsaMixerLayout& Layout(std::uint32_t device) const;
 
  private:
-  struct Device {
+  class Device;
+  struct Mixer {
     std::unique_ptr<AlsaCard> card;
     AlsaMixerLayout layout;
   };
   void ElementChanged(std::uint32_t device, std::size_t element, unsigned change);
 
-  std::vector<Device> devices_;
+  std::vector<Mixer> mixers_;
 };
 
 }  // namespace ostrivo

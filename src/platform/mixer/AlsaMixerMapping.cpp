@@ -10,42 +10,33 @@ namespace {
 
 constexpr std::uint32_t kLevelMax = 65535;
 
-struct Slot {
+struct Place {
   const char* name;
-  std::uint32_t componentType;
-  std::uint32_t targetType;
+  MixerComponent component;
 };
 
 // The five sources whose positions the volume bars rely on.
-constexpr std::array<Slot, 5> kSlots{{
-    {"Line", MIXERLINE_COMPONENTTYPE_SRC_LINE, MIXERLINE_TARGETTYPE_UNDEFINED},
-    {"PCM", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT, MIXERLINE_TARGETTYPE_WAVEOUT},
-    {"Mic", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, MIXERLINE_TARGETTYPE_UNDEFINED},
-    {"CD", MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC, MIXERLINE_TARGETTYPE_UNDEFINED},
-    {"Synth", MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER, MIXERLINE_TARGETTYPE_MIDIOUT},
-}};
+constexpr std::array<Place, 5> kPlaces{{{"Line", MixerComponent::Line},
+                                        {"PCM", MixerComponent::Wave},
+                                        {"Mic", MixerComponent::Microphone},
+                                        {"CD", MixerComponent::CompactDisc},
+                                        {"Synth", MixerComponent::Synthesizer}}};
+constexpr std::size_t kMicPlace = 2;
 
 bool Plays(const AlsaElementInfo& e) {
-  return e.playbackVolume || e.playbackSwitch;
+  return e.playback.Used();
 }
 bool Captures(const AlsaElementInfo& e) {
-  return e.captureVolume || e.captureSwitch;
+  return e.capture.Used();
 }
 
-std::optional<std::size_t> Find(const std::vector<AlsaElementInfo>& elements, const char* name,
-                                bool (*usable)(const AlsaElementInfo&)) {
-  for (std::size_t i = 0; i < elements.size(); ++i)
-    if (elements[i].index == 0 && elements[i].name == name && usable(elements[i])) return i;
-  return std::nullopt;
-}
-
-std::uint32_t ComponentTypeOf(const std::string& name) {
-  for (const Slot& s : kSlots)
-    if (name == s.name) return s.componentType;
-  if (name == "Beep" || name == "PC Speaker") return MIXERLINE_COMPONENTTYPE_SRC_PCSPEAKER;
-  if (name == "Aux") return MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY;
-  if (name.rfind("IEC958", 0) == 0) return MIXERLINE_COMPONENTTYPE_SRC_DIGITAL;
-  return MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
+MixerComponent ComponentOf(const std::string& name) {
+  for (const Place& p : kPlaces)
+    if (name == p.name) return p.component;
+  if (name == "Beep" || name == "PC Speaker") return MixerComponent::PcSpeaker;
+  if (name == "Aux") return MixerComponent::Auxiliary;
+  if (name.rfind("IEC958", 0) == 0) return MixerComponent::Digital;
+  return MixerComponent::Undefined;
 }
 
 // "Mic" for index 0, "Mic 1" for the next element of the same name.
@@ -53,124 +44,90 @@ std::string DisplayName(const AlsaElementInfo& e) {
   return e.index == 0 ? e.name : e.name + " " + std::to_string(e.index);
 }
 
-std::uint32_t ChannelCount(const std::vector<int>& channels) {
-  return std::max<std::uint32_t>(1, static_cast<std::uint32_t>(channels.size()));
-}
-
 class Builder {
  public:
-  Builder(const std::string& cardName, const std::vector<AlsaElementInfo>& elements)
-      : elements_(elements) {
-    layout_.topology = MixerTopology(cardName.c_str());
-  }
+  explicit Builder(const std::vector<AlsaElementInfo>& elements)
+      : elements_(elements), used_(elements.size(), false) {}
 
-  void Playback() {
-    const auto master = Find(elements_, "Master", Plays);
-    const std::uint32_t d = layout_.topology.AddDestination(
-        MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, master ? "Master" : "Playback",
-        master ? ChannelCount(elements_[*master].playbackChannels) : 2,
-        MIXERLINE_TARGETTYPE_WAVEOUT);
-    std::vector<bool> used(elements_.size(), false);
-    if (master) {
-      used[*master] = true;
-      Controls(d, -1, *master, true);
+  void Playback(bool soundServer) {
+    const auto master = Find("Master", Plays);
+    Line(std::nullopt, master ? "Master" : "Playback", MixerComponent::Speakers, master, true);
+    for (std::size_t p = 0; p < kPlaces.size(); ++p) {
+      const bool serverMic = soundServer && p == kMicPlace;
+      const auto e = serverMic ? Find("Capture", Captures) : Find(kPlaces[p].name, Plays);
+      Line(0, kPlaces[p].name, kPlaces[p].component, e, !serverMic);
     }
-    for (const Slot& slot : kSlots) {
-      const auto e = Find(elements_, slot.name, Plays);
-      if (!e) {
-        layout_.topology.AddSource(d, slot.componentType, slot.name, 1, slot.targetType,
-                                   MIXERLINE_LINEF_DISCONNECTED);
-        continue;
-      }
-      used[*e] = true;
-      const auto s =
-          layout_.topology.AddSource(d, slot.componentType, slot.name,
-                                     ChannelCount(elements_[*e].playbackChannels), slot.targetType);
-      Controls(d, static_cast<std::int32_t>(s), *e, true);
-    }
-    for (std::size_t i = 0; i < elements_.size(); ++i) {
-      if (used[i] || !Plays(elements_[i])) continue;
-      const AlsaElementInfo& e = elements_[i];
-      const auto s = layout_.topology.AddSource(d, ComponentTypeOf(e.name), DisplayName(e).c_str(),
-                                                ChannelCount(e.playbackChannels),
-                                                MIXERLINE_TARGETTYPE_UNDEFINED);
-      Controls(d, static_cast<std::int32_t>(s), i, true);
-    }
+    for (std::size_t i = 0; i < elements_.size(); ++i)
+      if (!used_[i] && Plays(elements_[i]))
+        Line(0, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, true);
   }
 
   void Capture() {
     if (std::none_of(elements_.begin(), elements_.end(), Captures)) return;
-    const auto capture = Find(elements_, "Capture", Captures);
-    const std::uint32_t d = layout_.topology.AddDestination(
-        MIXERLINE_COMPONENTTYPE_DST_WAVEIN, "Capture",
-        capture ? ChannelCount(elements_[*capture].captureChannels) : 2,
-        MIXERLINE_TARGETTYPE_WAVEIN);
-    if (capture) Controls(d, -1, *capture, false);
-    for (std::size_t i = 0; i < elements_.size(); ++i) {
-      if ((capture && i == *capture) || !Captures(elements_[i])) continue;
-      const AlsaElementInfo& e = elements_[i];
-      const auto s =
-          layout_.topology.AddSource(d, ComponentTypeOf(e.name), DisplayName(e).c_str(),
-                                     ChannelCount(e.captureChannels), MIXERLINE_TARGETTYPE_WAVEIN);
-      Controls(d, static_cast<std::int32_t>(s), i, false);
-    }
+    const auto capture = Find("Capture", Captures);
+    Line(std::nullopt, "Capture", MixerComponent::WaveIn, capture, false);
+    for (std::size_t i = 0; i < elements_.size(); ++i)
+      if (i != capture && Captures(elements_[i]))
+        Line(1, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, false);
   }
 
   AlsaMixerLayout Take() { return std::move(layout_); }
 
  private:
-  void Controls(std::uint32_t d, std::int32_t s, std::size_t element, bool playback) {
-    const AlsaElementInfo& e = elements_[element];
-    const std::string name = DisplayName(e);
-    const bool volume = playback ? e.playbackVolume : e.captureVolume;
-    const bool sw = playback ? e.playbackSwitch : e.captureSwitch;
-    if (volume) {
-      const auto& channels = playback ? e.playbackChannels : e.captureChannels;
-      const bool joined = playback ? e.playbackVolumeJoined : e.captureVolumeJoined;
-      const long lo = playback ? e.playbackMin : e.captureMin;
-      const long hi = playback ? e.playbackMax : e.captureMax;
-      MIXERCONTROLA c{};
-      c.dwControlType = MIXERCONTROL_CONTROLTYPE_VOLUME;
-      c.fdwControl = (channels.size() <= 1 || joined) ? MIXERCONTROL_CONTROLF_UNIFORM : 0;
-      CopyMixerName(c.szShortName, "Volume");
-      CopyMixerName(c.szName, (name + " Volume").c_str());
-      c.Bounds.dwMinimum = 0;
-      c.Bounds.dwMaximum = kLevelMax;
-      // One step per raw value the element can take, at most one per level.
-      const long long steps = hi > lo ? static_cast<long long>(hi) - lo + 1 : 1;
-      c.Metrics.cSteps = static_cast<std::uint32_t>(std::min<long long>(steps, kLevelMax + 1));
-      Add(d, s, c, element,
-          playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume);
+  std::optional<std::size_t> Find(const char* name, bool (*usable)(const AlsaElementInfo&)) const {
+    for (std::size_t i = 0; i < elements_.size(); ++i)
+      if (elements_[i].index == 0 && elements_[i].name == name && usable(elements_[i])) return i;
+    return std::nullopt;
+  }
+
+  // A line (to destination, or a new destination) and its controls from the element's side in
+  // that direction; without an element, a disconnected line without controls.
+  void Line(std::optional<std::uint32_t> destination, const std::string& name,
+            MixerComponent component, std::optional<std::size_t> element, bool playback) {
+    const AlsaElementInfo* e = element ? &elements_[*element] : nullptr;
+    const AlsaElementInfo::Side* side = e ? (playback ? &e->playback : &e->capture) : nullptr;
+    const auto channels = static_cast<std::uint32_t>(side ? side->channels.size() : 0);
+    auto& line = layout_.AddLine(destination, name, component,
+                                 side          ? std::max(1u, channels)
+                                 : destination ? 1
+                                               : 2);
+    line.line.connected = e != nullptr;
+    if (!e) return;
+    if (playback) used_[*element] = true;
+    if (side->volume) {
+      MixerControl c;
+      c.type = MixerControlType::Volume;
+      c.name = DisplayName(*e) + " Volume";
+      c.channels = side->joined ? 1 : line.line.channels;
+      c.maximum = kLevelMax;
+      Bind(line, c, *element,
+           playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume);
     }
-    if (sw) {
-      MIXERCONTROLA c{};
-      c.dwControlType = MIXERCONTROL_CONTROLTYPE_MUTE;
-      c.fdwControl = MIXERCONTROL_CONTROLF_UNIFORM;
-      CopyMixerName(c.szShortName, "Mute");
-      CopyMixerName(c.szName, (name + " Mute").c_str());
-      c.Bounds.dwMaximum = 1;
-      c.Metrics.cSteps = 2;
-      Add(d, s, c, element,
-          playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch);
+    if (side->sw) {
+      MixerControl c;
+      c.type = MixerControlType::Mute;
+      c.name = DisplayName(*e) + " Mute";
+      c.maximum = 1;
+      Bind(line, c, *element,
+           playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch);
     }
   }
 
-  void Add(std::uint32_t d, std::int32_t s, const MIXERCONTROLA& c, std::size_t element,
-           AlsaControlKind kind) {
-    layout_.topology.AddControl(d, s, c);
+  void Bind(MixerLayout::Entry& line, MixerControl c, std::size_t element, AlsaControlKind kind) {
+    layout_.AddControl(line, std::move(c));
     layout_.bindings.push_back({element, kind});
   }
 
   const std::vector<AlsaElementInfo>& elements_;
+  std::vector<bool> used_;
   AlsaMixerLayout layout_;
 };
 
 }  // namespace
 
-AlsaMixerLayout MapAlsaElements(const std::string& cardName,
-                                const std::vector<AlsaElementInfo>& elements) {
-  Builder b(cardName, elements);
-  b.Playback();
+AlsaMixerLayout MapAlsaElements(const std::vector<AlsaElementInfo>& elements, bool soundServer) {
+  Builder b(elements);
+  b.Playback(soundServer);
   b.Capture();
   return b.Take();
 }

@@ -1,55 +1,76 @@
 #include "platform/mixer/MixerDriver.h"
 
-#include <QCoreApplication>
-#include <stdexcept>
+#include <QMetaObject>
 
 namespace ostrivo {
 
-QEvent::Type MixerNotifyEvent::Type() {
-  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-  return type;
+MixerLayout::Entry& MixerLayout::AddLine(std::optional<std::uint32_t> destination, std::string name,
+                                         MixerComponent component, std::uint32_t channels) {
+  const std::uint32_t d = destination.value_or(static_cast<std::uint32_t>(destinations.size()));
+  if (!destination) destinations.emplace_back();
+  auto& lines = destinations.at(d);
+  Entry& entry = lines.emplace_back();
+  entry.line.id = lineCount++;
+  entry.line.destination = d;
+  entry.line.source = static_cast<std::int32_t>(lines.size()) - 2;
+  entry.line.name = std::move(name);
+  entry.line.component = component;
+  entry.line.channels = channels;
+  lines[0].line.sources = static_cast<std::uint32_t>(lines.size() - 1);
+  return entry;
+}
+
+std::uint32_t MixerLayout::AddControl(Entry& line, MixerControl control) {
+  control.id = controlCount++;
+  line.controls.push_back(std::move(control));
+  return line.controls.back().id;
+}
+
+const MixerLayout::Entry* MixerLayout::Find(std::uint32_t destination, std::int32_t source) const {
+  if (destination >= destinations.size() || source < -1 ||
+      static_cast<std::size_t>(source + 1) >= destinations[destination].size())
+    return nullptr;
+  return &destinations[destination][static_cast<std::size_t>(source + 1)];
+}
+
+MixerDevice::MixerDevice(MixerDriver& driver, std::uint32_t device)
+    : driver_(driver), device_(device) {
+  driver_.open_.emplace(device_, this);
+}
+
+MixerDevice::~MixerDevice() {
+  for (auto it = driver_.open_.begin(); it != driver_.open_.end(); ++it)
+    if (it->second == this) {
+      driver_.open_.erase(it);
+      break;
+    }
+}
+
+std::optional<MixerLine> MixerDevice::LineIn(const MixerLayout& layout, std::uint32_t destination,
+                                             std::int32_t source) {
+  const MixerLayout::Entry* entry = layout.Find(destination, source);
+  return entry ? std::optional(entry->line) : std::nullopt;
+}
+
+std::optional<std::vector<MixerControl>> MixerDevice::ControlsIn(const MixerLayout& layout,
+                                                                 const MixerLine& line) {
+  const MixerLayout::Entry* entry = layout.Find(line.destination, line.source);
+  return entry ? std::optional(entry->controls) : std::nullopt;
 }
 
 MixerDriver::~MixerDriver() = default;
 
-HMIXER MixerDriver::AddHandle(std::uint32_t device, QObject* target) {
-  if (nextHandle_ == 0) throw std::overflow_error("mixer handles exhausted");
-  const HMIXER handle = nextHandle_++;
-  handles_.emplace(handle, OpenHandle{device, target});
-  return handle;
-}
-
-std::optional<std::uint32_t> MixerDriver::HandleDevice(HMIXER handle) const {
-  const auto it = handles_.find(handle);
-  if (it == handles_.end()) return std::nullopt;
-  return it->second.device;
-}
-
-bool MixerDriver::RemoveHandle(HMIXER handle) {
-  return handles_.erase(handle) > 0;
-}
-
-MIXBUFFER MixerDriver::Pin(void* address, std::uint32_t bytes) {
-  if (!address) return 0;
-  if (nextBuffer_ == 0) throw std::overflow_error("mixer buffer names exhausted");
-  const MIXBUFFER name = nextBuffer_++;
-  pinned_.emplace(name, std::span<std::byte>(static_cast<std::byte*>(address), bytes));
-  return name;
-}
-
-void MixerDriver::Unpin(MIXBUFFER buffer) {
-  pinned_.erase(buffer);
-}
-
-std::span<std::byte> MixerDriver::Pinned(MIXBUFFER buffer) const {
-  const auto it = pinned_.find(buffer);
-  return it == pinned_.end() ? std::span<std::byte>() : it->second;
-}
-
-void MixerDriver::PostNotice(std::uint32_t device, std::uint32_t message, std::uint32_t id) {
-  for (const auto& [handle, open] : handles_) {
-    if (open.device != device || !open.target) continue;
-    QCoreApplication::postEvent(open.target.data(), new MixerNotifyEvent(message, handle, id));
+void MixerDriver::Notify(std::uint32_t device, const MixerNotice& notice) {
+  const auto [first, last] = open_.equal_range(device);
+  for (auto it = first; it != last; ++it) {
+    MixerDevice* open = it->second;
+    // Queued on the device's own receiver: a device that closes takes its pending notices along.
+    QMetaObject::invokeMethod(
+        &open->queue_,
+        [open, notice] {
+          if (open->OnChange) open->OnChange(notice);
+        },
+        Qt::QueuedConnection);
   }
 }
 

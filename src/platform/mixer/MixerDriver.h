@@ -1,34 +1,126 @@
 #pragma once
-// The seam under the winmm-like mixer API (MixerApi.h): a driver knows its devices, their lines
-// and controls, and reads and writes control values. The API functions check their arguments,
-// resolve handles and pinned buffers, and then call the driver with typed, sized views; the
-// open handles and the pinned buffers are kept here, per driver, so that every test builds its
-// own driver and nothing is global.
+// What the volume sliders need of the system's mixers: devices, their destination and source
+// lines, each line's controls with their ranges, the controls' values per channel, and a notice
+// when something changed. The ALSA driver (sound server, then sound cards) serves the program;
+// the simulated driver serves the tests. Every call happens on the GUI thread.
 
-#include <QEvent>
 #include <QObject>
-#include <QPointer>
-#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
-
-#include "platform/mixer/MixerTypes.h"
+#include <string>
+#include <vector>
 
 namespace ostrivo {
 
-// A notice (MM_MIXM_LINE_CHANGE or MM_MIXM_CONTROL_CHANGE) as it reaches the callback target
-// of mixerOpen: posted, so it is handled by the GUI thread's event loop.
-class MixerNotifyEvent : public QEvent {
- public:
-  MixerNotifyEvent(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)
-      : QEvent(Type()), message(message), wParam(wParam), lParam(lParam) {}
-  static QEvent::Type Type();
+// What a line carries, where the device says so: Speakers is a playback mix, WaveIn a capture
+// mix, Wave the wave playback.
+enum class MixerComponent {
+  Undefined,
+  Speakers,
+  WaveIn,
+  Line,
+  Wave,
+  Microphone,
+  CompactDisc,
+  Synthesizer,
+  Digital,
+  PcSpeaker,
+  Auxiliary
+};
 
-  std::uint32_t message;
-  std::uint32_t wParam;  // the HMIXER
-  std::uint32_t lParam;  // the line or control identifier
+// Volume: a level per channel; Mute: a switch, non-zero while muted; MixerList: on a
+// destination, one switch per item (source), e.g. what is recorded.
+enum class MixerControlType { Volume, Mute, MixerList, Other };
+
+struct MixerControl {
+  std::uint32_t id = 0;  // unique on its device; change notices name it
+  MixerControlType type = MixerControlType::Other;
+  std::string name;
+  std::uint32_t channels = 1;  // values per item: 1 when one value serves all the line's channels
+  std::uint32_t items = 0;     // a list's items; 0 for a control of one item
+  bool disabled = false;
+  std::uint32_t minimum = 0;  // the range of each value
+  std::uint32_t maximum = 0;
+
+  std::uint64_t ValueCount() const { return std::uint64_t{channels} * (items ? items : 1); }
+};
+
+struct MixerLine {
+  std::uint32_t id = 0;  // unique on its device; change notices name it
+  std::uint32_t destination = 0;
+  std::int32_t source = -1;  // -1: the destination line itself
+  std::string name;
+  MixerComponent component = MixerComponent::Undefined;
+  std::uint32_t channels = 1;
+  std::uint32_t sources = 0;  // a destination's source lines
+  bool connected = true;      // false: a place kept for a line the device does not have
+};
+
+struct MixerNotice {
+  enum Kind { LineChange, ControlChange } kind;
+  std::uint32_t id;  // the line's or the control's
+};
+
+// A device's lines and controls in memory, as drivers describe them: for each destination its
+// own line first, then its sources. Identifiers are given in the order things are added.
+struct MixerLayout {
+  struct Entry {
+    MixerLine line;
+    std::vector<MixerControl> controls;
+  };
+  std::vector<std::vector<Entry>> destinations;
+  std::uint32_t lineCount = 0;
+  std::uint32_t controlCount = 0;
+
+  Entry& AddLine(std::optional<std::uint32_t> destination, std::string name,
+                 MixerComponent component, std::uint32_t channels);  // none: a new destination
+  std::uint32_t AddControl(Entry& line, MixerControl control);
+  const Entry* Find(std::uint32_t destination, std::int32_t source) const;
+};
+
+class MixerDriver;
+
+// An open device; destroying it closes it.
+class MixerDevice {
+ public:
+  MixerDevice(MixerDriver& driver, std::uint32_t device);
+  virtual ~MixerDevice();
+  MixerDevice(const MixerDevice&) = delete;
+  MixerDevice& operator=(const MixerDevice&) = delete;
+
+  virtual std::string Name() = 0;
+  virtual std::uint32_t DestinationCount() = 0;
+  // A destination (source -1) or one of its sources; nothing when it cannot be read.
+  virtual std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) = 0;
+  // The line's controls in the device's order; nothing when they cannot be read.
+  virtual std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) = 0;
+  // A control's values: its channels' values for each item in turn, ValueCount() in all. False,
+  // with values untouched and nothing changed, when the size is not that or the device refuses.
+  virtual bool Read(const MixerControl& control, std::span<std::uint32_t> values) = 0;
+  virtual bool Write(const MixerControl& control, std::span<const std::uint32_t> values) = 0;
+
+  // Called for every change, made here or anywhere else: queued on the GUI thread, never from
+  // inside a call on the device; notices still queued when the device closes are dropped.
+  std::function<void(const MixerNotice&)> OnChange;
+
+  std::uint32_t Index() const { return device_; }
+
+ protected:
+  // The answers of a device described by a layout.
+  static std::optional<MixerLine> LineIn(const MixerLayout& layout, std::uint32_t destination,
+                                         std::int32_t source);
+  static std::optional<std::vector<MixerControl>> ControlsIn(const MixerLayout& layout,
+                                                             const MixerLine& line);
+
+ private:
+  friend class MixerDriver;
+  MixerDriver& driver_;
+  std::uint32_t device_;
+  QObject queue_;  // the queued notices' receiver
 };
 
 class MixerDriver {
@@ -38,52 +130,21 @@ class MixerDriver {
   MixerDriver(const MixerDriver&) = delete;
   MixerDriver& operator=(const MixerDriver&) = delete;
 
-  // ---- What a driver provides. The API functions call these with a device below
-  // DeviceCount() and arguments already checked against the published rules. ----
   virtual std::uint32_t DeviceCount() = 0;
-  // Each successful open is matched by one CloseDevice.
-  virtual MMRESULT OpenDevice(std::uint32_t device) = 0;
-  virtual void CloseDevice(std::uint32_t device) = 0;
-  virtual MMRESULT GetDevCaps(std::uint32_t device, MIXERCAPSA& caps) = 0;
-  // query: the flags' query part. line keeps the caller's cbStruct.
-  virtual MMRESULT GetLineInfo(std::uint32_t device, std::uint32_t query, MIXERLINEA& line) = 0;
-  // controls has room for request.cControls records.
-  virtual MMRESULT GetLineControls(std::uint32_t device, std::uint32_t query,
-                                   MIXERLINECONTROLSA& request,
-                                   std::span<MIXERCONTROLA> controls) = 0;
-  // values has room for request.cChannels x max(1, request.cMultipleItems) values.
-  virtual MMRESULT GetControlDetails(std::uint32_t device, const MIXERCONTROLDETAILS& request,
-                                     std::span<std::uint32_t> values) = 0;
-  virtual MMRESULT SetControlDetails(std::uint32_t device, const MIXERCONTROLDETAILS& request,
-                                     std::span<const std::uint32_t> values) = 0;
+  // device is below DeviceCount(); null when it cannot be opened.
+  virtual std::unique_ptr<MixerDevice> Open(std::uint32_t device) = 0;
 
-  // ---- Bookkeeping shared by the API functions. ----
-  // Open handles: never equal to a device identifier, never reused by this driver.
-  HMIXER AddHandle(std::uint32_t device, QObject* target);
-  std::optional<std::uint32_t> HandleDevice(HMIXER handle) const;
-  bool RemoveHandle(HMIXER handle);
-  std::size_t OpenHandleCount() const { return handles_.size(); }
-
-  // Pinned buffers: a caller's memory named by a 32-bit MIXBUFFER while it stays pinned.
-  MIXBUFFER Pin(void* address, std::uint32_t bytes);
-  void Unpin(MIXBUFFER buffer);
-  // The pinned memory; empty for 0 or an unknown name.
-  std::span<std::byte> Pinned(MIXBUFFER buffer) const;
+  // Devices open now, in all or of one index.
+  std::size_t OpenDeviceCount() const { return open_.size(); }
+  std::size_t OpenDeviceCount(std::uint32_t device) const { return open_.count(device); }
 
  protected:
-  // Posts a notice to the callback target of every handle open on the device.
-  void PostNotice(std::uint32_t device, std::uint32_t message, std::uint32_t id);
+  // Queues the notice for every open device of that index.
+  void Notify(std::uint32_t device, const MixerNotice& notice);
 
  private:
-  struct OpenHandle {
-    std::uint32_t device;
-    QPointer<QObject> target;
-  };
-  static constexpr HMIXER kFirstHandle = 0x00010000;
-  std::map<HMIXER, OpenHandle> handles_;
-  HMIXER nextHandle_ = kFirstHandle;
-  std::map<MIXBUFFER, std::span<std::byte>> pinned_;
-  MIXBUFFER nextBuffer_ = 1;
+  friend class MixerDevice;
+  std::multimap<std::uint32_t, MixerDevice*> open_;
 };
 
 }  // namespace ostrivo

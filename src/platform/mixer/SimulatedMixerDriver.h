@@ -1,15 +1,15 @@
 #pragma once
 // A mixer driver for tests: each device is built line by line, controls keep their values in
 // memory, chosen lines and controls can be made to fail, and every call that reaches the driver
-// is counted. Changes made "by another program" (SetValues, ChangeLine) post notices to the
-// handles open on the device, as a real device does; so do successful writes through the API.
+// is counted. Changes made "by another program" (SetValues, ChangeLine) send notices to the
+// devices open on it, as a real device does; so do successful writes.
 
 #include <cstdint>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/mixer/MixerDriver.h"
-#include "platform/mixer/MixerTopology.h"
 
 namespace ostrivo {
 
@@ -31,94 +31,78 @@ class SimulatedMixerDriver : public MixerDriver {
     std::uint32_t numDevs = 0;
     std::uint32_t open = 0;
     std::uint32_t close = 0;
-    std::uint32_t caps = 0;
+    std::uint32_t destinations = 0;
     std::uint32_t lineInfo = 0;
     std::uint32_t lineControls = 0;
     std::uint32_t getDetails = 0;
     std::uint32_t setDetails = 0;
     std::uint32_t Total() const {
-      return numDevs + open + close + caps + lineInfo + lineControls + getDetails + setDetails;
+      return numDevs + open + close + destinations + lineInfo + lineControls + getDetails +
+             setDetails;
     }
   };
+  static constexpr unsigned kUniform = 1, kDisabled = 2;  // flags of AddControl
 
   // ---- Building ----
   std::uint32_t AddDevice(const char* name = "Simulated Mixer");
   LineRef AddDestination(std::uint32_t device, std::uint32_t channels,
                          const char* name = "Master Volume",
-                         std::uint32_t componentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+                         MixerComponent component = MixerComponent::Speakers);
   LineRef AddSource(LineRef destination, std::uint32_t channels, const char* name = "Source",
-                    std::uint32_t componentType = MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED);
-  // A control of any type. values: channels (1 when UNIFORM, else the line's) for each item
-  // (cMultipleItems items when MULTIPLE, else one), items in turn; missing values are 0.
-  ControlRef AddControl(LineRef line, std::uint32_t type, std::uint32_t flags,
+                    MixerComponent component = MixerComponent::Undefined);
+  // A control of any type. values: channels (1 when kUniform, else the line's) for each of
+  // items items (one when 0), items in turn; missing values are 0.
+  ControlRef AddControl(LineRef line, MixerControlType type, unsigned flags,
                         std::uint32_t items = 0, std::vector<std::uint32_t> values = {});
-  ControlRef AddVolume(LineRef line, std::uint32_t flags = 0,
-                       std::vector<std::uint32_t> values = {});
-  ControlRef AddMute(LineRef line, bool muted = false,
-                     std::uint32_t flags = MIXERCONTROL_CONTROLF_UNIFORM);
-  // A Mixer list control on a destination line: one value per item (UNIFORM, MULTIPLE).
+  ControlRef AddVolume(LineRef line, unsigned flags = 0, std::vector<std::uint32_t> values = {});
+  ControlRef AddMute(LineRef line, bool muted = false, unsigned flags = kUniform);
+  // A Mixer list control on a destination line: one value per item.
   ControlRef AddMixerList(LineRef destination, std::uint32_t items,
                           std::vector<std::uint32_t> values = {});
 
   // ---- Failures ----
   void FailOpen(std::uint32_t device, bool fail = true);
-  // Line-info queries that land on the line fail.
   void FailLineInfo(LineRef line, bool fail = true);
-  // Control queries of the line (and of its controls by identifier) fail.
   void FailLineControls(LineRef line, bool fail = true);
   void FailDetailsRead(ControlRef control, bool fail = true);
   void FailDetailsWrite(ControlRef control, bool fail = true);
 
   // ---- State ----
   const std::vector<std::uint32_t>& Values(ControlRef control) const;
-  // Another program changes a control: posts MM_MIXM_CONTROL_CHANGE.
+  // Another program changes a control: a control notice.
   void SetValues(ControlRef control, std::vector<std::uint32_t> values);
-  // Another program changes a line: posts MM_MIXM_LINE_CHANGE.
+  // Another program changes a line: a line notice.
   void ChangeLine(LineRef line);
-  // Successful writes through the API, per control.
+  // Successful writes, per control.
   std::uint32_t WriteCount(ControlRef control) const;
-  std::uint32_t OpenCount(std::uint32_t device) const;
-  const MixerTopology& Topology(std::uint32_t device) const;
   std::uint32_t LineID(LineRef line) const;
 
   Calls calls;
 
   // ---- MixerDriver ----
   std::uint32_t DeviceCount() override;
-  MMRESULT OpenDevice(std::uint32_t device) override;
-  void CloseDevice(std::uint32_t device) override;
-  MMRESULT GetDevCaps(std::uint32_t device, MIXERCAPSA& caps) override;
-  MMRESULT GetLineInfo(std::uint32_t device, std::uint32_t query, MIXERLINEA& line) override;
-  MMRESULT GetLineControls(std::uint32_t device, std::uint32_t query, MIXERLINECONTROLSA& request,
-                           std::span<MIXERCONTROLA> controls) override;
-  MMRESULT GetControlDetails(std::uint32_t device, const MIXERCONTROLDETAILS& request,
-                             std::span<std::uint32_t> values) override;
-  MMRESULT SetControlDetails(std::uint32_t device, const MIXERCONTROLDETAILS& request,
-                             std::span<const std::uint32_t> values) override;
+  std::unique_ptr<MixerDevice> Open(std::uint32_t device) override;
 
  private:
-  struct ControlState {
-    std::uint32_t channels = 1;  // values stored per item
-    std::uint32_t items = 1;
+  class Device;
+  struct SimControl {
     std::vector<std::uint32_t> values;
     bool failRead = false;
     bool failWrite = false;
     std::uint32_t writes = 0;
   };
-  struct Device {
-    MixerTopology topology;
-    std::vector<ControlState> controls;    // by control identifier
-    std::set<std::uint32_t> failInfo;      // line identifiers
-    std::set<std::uint32_t> failControls;  // line identifiers
+  struct SimDevice {
+    std::string name;
+    MixerLayout layout;
+    std::vector<SimControl> controls;                // by identifier
+    std::set<std::uint32_t> failInfo, failControls;  // line identifiers
     bool failOpen = false;
-    std::uint32_t openCount = 0;
   };
-  Device& At(std::uint32_t device);
-  const Device& At(std::uint32_t device) const;
-  ControlState& State(ControlRef control);
-  const ControlState& State(ControlRef control) const;
+  MixerLayout::Entry& At(LineRef line);
+  SimControl& At(ControlRef control);
+  const SimControl& At(ControlRef control) const;
 
-  std::vector<Device> devices_;
+  std::vector<SimDevice> devices_;
 };
 
 }  // namespace ostrivo

@@ -1,6 +1,6 @@
-// The ALSA driver: how a card's element list becomes lines and controls, how levels map onto
-// an element's range, values and change events through a stand-in card, and the system's
-// real cards where there are any.
+// The ALSA driver: how a mixer's element list becomes lines and controls (a card's and a sound
+// server's), how levels map onto an element's range, values and change events through a
+// stand-in card, and the system's real mixers where there are any.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -9,7 +9,6 @@
 #include <tuple>
 
 #include "platform/mixer/AlsaMixerDriver.h"
-#include "platform/mixer/MixerApi.h"
 
 using namespace ostrivo;
 
@@ -22,20 +21,20 @@ AlsaElementInfo Play(std::string name, std::vector<int> channels = kStereo, bool
                      bool sw = true, long lo = 0, long hi = 87) {
   AlsaElementInfo e;
   e.name = std::move(name);
-  e.playbackVolume = volume;
-  e.playbackSwitch = sw;
-  e.playbackChannels = std::move(channels);
-  e.playbackMin = lo;
-  e.playbackMax = hi;
+  e.playback.volume = volume;
+  e.playback.sw = sw;
+  e.playback.channels = std::move(channels);
+  e.playback.min = lo;
+  e.playback.max = hi;
   return e;
 }
 
 AlsaElementInfo Rec(AlsaElementInfo e, bool volume, bool sw, std::vector<int> channels = kStereo) {
-  e.captureVolume = volume;
-  e.captureSwitch = sw;
-  e.captureChannels = std::move(channels);
-  e.captureMin = 0;
-  e.captureMax = 63;
+  e.capture.volume = volume;
+  e.capture.sw = sw;
+  e.capture.channels = std::move(channels);
+  e.capture.min = 0;
+  e.capture.max = 63;
   return e;
 }
 
@@ -45,20 +44,40 @@ AlsaElementInfo RecOnly(std::string name, bool volume, bool sw) {
   return Rec(e, volume, sw);
 }
 
-std::vector<std::string> SourceNames(const MixerDestinationNode& d) {
+using AlsaLine = MixerLayout::Entry;
+using Lines = std::vector<AlsaLine>;
+
+// The source lines' names of a destination (its first entry is its own line).
+std::vector<std::string> SourceNames(const Lines& d) {
   std::vector<std::string> names;
-  for (const auto& s : d.sources) names.emplace_back(s.line.szName);
+  for (std::size_t s = 1; s < d.size(); ++s) names.push_back(d[s].line.name);
   return names;
 }
 
-std::vector<std::uint32_t> Types(const MixerLineNode& l) {
-  std::vector<std::uint32_t> types;
-  for (const auto& c : l.controls) types.push_back(c.dwControlType);
+std::vector<MixerControlType> Types(const AlsaLine& l) {
+  std::vector<MixerControlType> types;
+  for (const auto& c : l.controls) types.push_back(c.type);
   return types;
 }
 
-constexpr std::uint32_t kVolume = MIXERCONTROL_CONTROLTYPE_VOLUME;
-constexpr std::uint32_t kMute = MIXERCONTROL_CONTROLTYPE_MUTE;
+constexpr MixerControlType kVolume = MixerControlType::Volume;
+constexpr MixerControlType kMute = MixerControlType::Mute;
+
+// Every line knows its place; lines and controls are numbered in the device's order.
+void ExpectIdentifiersInOrder(const AlsaMixerLayout& layout) {
+  std::uint32_t line = 0, control = 0;
+  for (std::size_t d = 0; d < layout.destinations.size(); ++d) {
+    const Lines& lines = layout.destinations[d];
+    EXPECT_EQ(lines[0].line.sources, lines.size() - 1);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i].line.destination, d);
+      EXPECT_EQ(lines[i].line.source, static_cast<std::int32_t>(i) - 1);
+      EXPECT_EQ(lines[i].line.id, line++);
+      for (const MixerControl& c : lines[i].controls) EXPECT_EQ(c.id, control++);
+    }
+  }
+  EXPECT_EQ(layout.bindings.size(), control);
+}
 
 }  // namespace
 
@@ -76,85 +95,114 @@ TEST(AlsaMixerMapping, ATypicalCardKeepsTheFiveSlotsThenTheRestInCardOrder) {
                                               Play("Beep", kMono),
                                               RecOnly("Capture", true, true),
                                               inputSource};
-  const AlsaMixerLayout layout = MapAlsaElements("HDA Intel PCH", elements);
-  const auto& dests = layout.topology.Destinations();
+  const AlsaMixerLayout layout = MapAlsaElements(elements, false);
+  const auto& dests = layout.destinations;
   ASSERT_EQ(dests.size(), 2u);
-  EXPECT_STREQ(layout.topology.Caps().szPname, "HDA Intel PCH");
+  ExpectIdentifiersInOrder(layout);
 
-  const MixerDestinationNode& play = dests[0];
-  EXPECT_STREQ(play.line.line.szName, "Master");
-  EXPECT_EQ(play.line.line.dwComponentType, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
-  EXPECT_EQ(Types(play.line), (std::vector<std::uint32_t>{kVolume, kMute}));
-  EXPECT_EQ(play.line.controls[0].fdwControl, 0u);  // stereo, one value per channel
+  const Lines& play = dests[0];
+  EXPECT_EQ(play[0].line.name, "Master");
+  EXPECT_EQ(play[0].line.component, MixerComponent::Speakers);
+  EXPECT_EQ(play[0].line.sources, 9u);
+  EXPECT_EQ(Types(play[0]), (std::vector<MixerControlType>{kVolume, kMute}));
+  EXPECT_EQ(play[0].controls[0].channels, 2u);  // stereo, one value per channel
+  EXPECT_EQ(play[0].controls[0].maximum, 65535u);
+  EXPECT_EQ(play[0].controls[1].maximum, 1u);
   EXPECT_EQ(SourceNames(play),
             (std::vector<std::string>{"Line", "PCM", "Mic", "CD", "Synth", "Headphone", "Speaker",
                                       "Mic Boost", "Beep"}));
-  EXPECT_EQ(play.sources[1].line.dwComponentType, MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT);
-  EXPECT_EQ(Types(play.sources[1]), (std::vector<std::uint32_t>{kVolume}));
-  EXPECT_EQ(play.sources[4].line.fdwLine & MIXERLINE_LINEF_DISCONNECTED,
-            MIXERLINE_LINEF_DISCONNECTED);
-  EXPECT_TRUE(play.sources[4].controls.empty());
-  EXPECT_EQ(play.sources[8].line.cChannels, 1u);
-  EXPECT_EQ(play.sources[8].controls[0].fdwControl, MIXERCONTROL_CONTROLF_UNIFORM);
+  EXPECT_EQ(play[2].line.component, MixerComponent::Wave);
+  EXPECT_EQ(play[2].line.source, 1);
+  EXPECT_EQ(Types(play[2]), (std::vector<MixerControlType>{kVolume}));
+  EXPECT_FALSE(play[5].line.connected);
+  EXPECT_TRUE(play[5].controls.empty());
+  EXPECT_EQ(play[9].line.channels, 1u);
+  EXPECT_EQ(play[9].line.component, MixerComponent::PcSpeaker);
+  EXPECT_EQ(play[9].controls[0].channels, 1u);
 
-  const MixerDestinationNode& capture = dests[1];
-  EXPECT_EQ(capture.line.line.dwComponentType, MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
-  EXPECT_EQ(Types(capture.line), (std::vector<std::uint32_t>{kVolume, kMute}));
+  const Lines& capture = dests[1];
+  EXPECT_EQ(capture[0].line.component, MixerComponent::WaveIn);
+  EXPECT_EQ(Types(capture[0]), (std::vector<MixerControlType>{kVolume, kMute}));
   EXPECT_EQ(SourceNames(capture), (std::vector<std::string>{"Line", "Mic"}));
-  EXPECT_EQ(Types(capture.sources[1]), (std::vector<std::uint32_t>{kMute}));
+  EXPECT_EQ(Types(capture[2]), (std::vector<MixerControlType>{kMute}));
 
   // Every control is bound to its element and direction.
-  ASSERT_EQ(layout.bindings.size(), layout.topology.ControlCount());
-  const auto pcm = layout.topology.Control(play.sources[1].controls[0].dwControlID);
-  EXPECT_EQ(layout.bindings[pcm->control->dwControlID].element, 3u);
-  EXPECT_EQ(layout.bindings[pcm->control->dwControlID].kind, AlsaControlKind::PlaybackVolume);
-  const auto micRec = capture.sources[1].controls[0].dwControlID;
+  const auto pcm = play[2].controls[0].id;
+  EXPECT_EQ(layout.bindings[pcm].element, 3u);
+  EXPECT_EQ(layout.bindings[pcm].kind, AlsaControlKind::PlaybackVolume);
+  const auto micRec = capture[2].controls[0].id;
   EXPECT_EQ(layout.bindings[micRec].element, 6u);
   EXPECT_EQ(layout.bindings[micRec].kind, AlsaControlKind::CaptureSwitch);
 }
 
 TEST(AlsaMixerMapping, ACardWithOnlyMasterPcmAndCapture) {
   const AlsaMixerLayout layout =
-      MapAlsaElements("USB Audio", {Play("Master"), Play("PCM"), RecOnly("Capture", true, true)});
-  const auto& dests = layout.topology.Destinations();
+      MapAlsaElements({Play("Master"), Play("PCM"), RecOnly("Capture", true, true)}, false);
+  const auto& dests = layout.destinations;
   ASSERT_EQ(dests.size(), 2u);
   // The wave line stays at source 1; the other slots are disconnected lines with no controls.
   EXPECT_EQ(SourceNames(dests[0]), (std::vector<std::string>{"Line", "PCM", "Mic", "CD", "Synth"}));
   for (int s : {0, 2, 3, 4}) {
-    EXPECT_TRUE(dests[0].sources[s].controls.empty()) << s;
-    EXPECT_TRUE(dests[0].sources[s].line.fdwLine & MIXERLINE_LINEF_DISCONNECTED) << s;
+    EXPECT_TRUE(dests[0][s + 1].controls.empty()) << s;
+    EXPECT_FALSE(dests[0][s + 1].line.connected) << s;
   }
-  EXPECT_EQ(Types(dests[0].sources[1]), (std::vector<std::uint32_t>{kVolume, kMute}));
-  EXPECT_TRUE(dests[0].sources[1].line.fdwLine & MIXERLINE_LINEF_ACTIVE);
-  EXPECT_STREQ(dests[1].line.line.szName, "Capture");
-  EXPECT_EQ(Types(dests[1].line), (std::vector<std::uint32_t>{kVolume, kMute}));
-  EXPECT_TRUE(dests[1].sources.empty());
+  EXPECT_EQ(Types(dests[0][2]), (std::vector<MixerControlType>{kVolume, kMute}));
+  EXPECT_TRUE(dests[0][2].line.connected);
+  EXPECT_EQ(dests[1][0].line.name, "Capture");
+  EXPECT_EQ(Types(dests[1][0]), (std::vector<MixerControlType>{kVolume, kMute}));
+  EXPECT_EQ(dests[1].size(), 1u);
+}
+
+TEST(AlsaMixerMapping, ASoundServersCaptureTakesTheMicrophonesPlace) {
+  // What the sound server's plugin offers: its default sink and its default source.
+  const std::vector<AlsaElementInfo> server{Play("Master", kStereo, true, true, 0, 65536),
+                                            RecOnly("Capture", true, true)};
+  const AlsaMixerLayout layout = MapAlsaElements(server, true);
+  const auto& dests = layout.destinations;
+  ASSERT_EQ(dests.size(), 2u);
+  ExpectIdentifiersInOrder(layout);
+  EXPECT_EQ(dests[0][0].line.name, "Master");
+  EXPECT_EQ(Types(dests[0][0]), (std::vector<MixerControlType>{kVolume, kMute}));
+  EXPECT_EQ(SourceNames(dests[0]), (std::vector<std::string>{"Line", "PCM", "Mic", "CD", "Synth"}));
+  const AlsaLine& mic = dests[0][3];
+  EXPECT_TRUE(mic.line.connected);
+  EXPECT_EQ(mic.line.component, MixerComponent::Microphone);
+  ASSERT_EQ(Types(mic), (std::vector<MixerControlType>{kVolume, kMute}));
+  EXPECT_EQ(layout.bindings[mic.controls[0].id].element, 1u);
+  EXPECT_EQ(layout.bindings[mic.controls[0].id].kind, AlsaControlKind::CaptureVolume);
+  EXPECT_EQ(layout.bindings[mic.controls[1].id].kind, AlsaControlKind::CaptureSwitch);
+  for (int s : {0, 1, 3, 4}) EXPECT_FALSE(dests[0][s + 1].line.connected) << s;
+  // The capture mix is still there, with "Capture" as its line.
+  EXPECT_EQ(dests[1][0].line.name, "Capture");
+  EXPECT_EQ(layout.bindings[dests[1][0].controls[0].id].element, 1u);
+  // On a card, "Capture" does not stand in for a missing microphone.
+  EXPECT_TRUE(MapAlsaElements(server, false).destinations[0][3].controls.empty());
 }
 
 TEST(AlsaMixerMapping, NoMasterJoinedAndMonoVolumesAndNamesThatDoNotFillASlot) {
   AlsaElementInfo joined = Play("Speaker");
-  joined.playbackVolumeJoined = true;
+  joined.playback.joined = true;
   AlsaElementInfo mic1 = Play("Mic", kMono);
   mic1.index = 1;
   const AlsaMixerLayout layout =
-      MapAlsaElements("Card", {joined, RecOnly("Mic", true, false), mic1, Play("PCM", kMono)});
-  const auto& dests = layout.topology.Destinations();
+      MapAlsaElements({joined, RecOnly("Mic", true, false), mic1, Play("PCM", kMono)}, false);
+  const auto& dests = layout.destinations;
   ASSERT_EQ(dests.size(), 2u);
-  EXPECT_STREQ(dests[0].line.line.szName, "Playback");
-  EXPECT_TRUE(dests[0].line.controls.empty());
+  EXPECT_EQ(dests[0][0].line.name, "Playback");
+  EXPECT_TRUE(dests[0][0].controls.empty());
   // The capture-only Mic and the second Mic do not take the Mic slot.
   EXPECT_EQ(SourceNames(dests[0]),
             (std::vector<std::string>{"Line", "PCM", "Mic", "CD", "Synth", "Speaker", "Mic 1"}));
-  EXPECT_TRUE(dests[0].sources[2].controls.empty());
-  EXPECT_EQ(dests[0].sources[5].line.cChannels, 2u);
-  EXPECT_EQ(dests[0].sources[5].controls[0].fdwControl, MIXERCONTROL_CONTROLF_UNIFORM);
-  EXPECT_EQ(dests[0].sources[1].controls[0].fdwControl, MIXERCONTROL_CONTROLF_UNIFORM);
-  EXPECT_STREQ(dests[1].line.line.szName, "Capture");
-  EXPECT_TRUE(dests[1].line.controls.empty());
+  EXPECT_TRUE(dests[0][3].controls.empty());
+  EXPECT_EQ(dests[0][6].line.channels, 2u);
+  EXPECT_EQ(dests[0][6].controls[0].channels, 1u);  // joined: one value for both
+  EXPECT_EQ(dests[0][2].controls[0].channels, 1u);
+  EXPECT_EQ(dests[1][0].line.name, "Capture");
+  EXPECT_TRUE(dests[1][0].controls.empty());
   EXPECT_EQ(SourceNames(dests[1]), (std::vector<std::string>{"Mic"}));
 
   // A card that cannot capture has the playback destination only.
-  EXPECT_EQ(MapAlsaElements("Card", {Play("Master")}).topology.Destinations().size(), 1u);
+  EXPECT_EQ(MapAlsaElements({Play("Master")}, false).destinations.size(), 1u);
 }
 
 TEST(AlsaMixerMapping, LevelsSpreadLinearlyOverTheElementsRange) {
@@ -182,6 +230,7 @@ class FakeCard : public AlsaCard {
  public:
   explicit FakeCard(std::vector<AlsaElementInfo> elements) : elements_(std::move(elements)) {}
   std::string Name() const override { return "Fake Card"; }
+  bool SoundServer() const override { return false; }
   const std::vector<AlsaElementInfo>& Elements() const override { return elements_; }
   bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) override {
     if (failing) return false;
@@ -194,7 +243,7 @@ class FakeCard : public AlsaCard {
     const bool playback =
         kind == AlsaControlKind::PlaybackVolume || kind == AlsaControlKind::PlaybackSwitch;
     const auto& channels =
-        playback ? elements_[element].playbackChannels : elements_[element].captureChannels;
+        playback ? elements_[element].playback.channels : elements_[element].capture.channels;
     for (int ch : channels)
       if (channel < 0 || ch == channel) raw[{element, kind, ch}] = value;
     return true;
@@ -209,19 +258,10 @@ class FakeCard : public AlsaCard {
   std::vector<AlsaElementInfo> elements_;
 };
 
-struct Receiver : QObject {
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> notices;  // message, id
-  bool event(QEvent* e) override {
-    if (e->type() != MixerNotifyEvent::Type()) return QObject::event(e);
-    const auto& n = static_cast<MixerNotifyEvent&>(*e);
-    notices.emplace_back(n.message, n.lParam);
-    return true;
-  }
-};
-
 struct FakeSystem {
   FakeCard* card;
   std::unique_ptr<AlsaMixerDriver> driver;
+  std::unique_ptr<MixerDevice> device;
   FakeSystem() {
     auto c = std::make_unique<FakeCard>(std::vector<AlsaElementInfo>{
         Play("Master", kStereo, true, true, -64, 63), Play("PCM", kMono, true, false, 0, 255),
@@ -230,21 +270,18 @@ struct FakeSystem {
     std::vector<std::unique_ptr<AlsaCard>> cards;
     cards.push_back(std::move(c));
     driver = std::make_unique<AlsaMixerDriver>(std::move(cards));
+    device = driver->Open(0);
   }
-  // The identifier of a control of a line (source -1: the destination line).
-  std::uint32_t Id(std::uint32_t d, std::int32_t s, std::size_t i) const {
-    return driver->Topology(0).Line(d, s)->controls.at(i).dwControlID;
+  // A control of a line (source -1: the destination line), as the device lists it.
+  MixerControl Control(std::uint32_t d, std::int32_t s, std::size_t i) const {
+    return device->Controls(*device->Line(d, s))->at(i);
   }
-  MMRESULT Read(std::uint32_t id, std::uint32_t channels, std::vector<std::uint32_t>& out) {
-    out.assign(channels, 0xDEAD);
-    MixerBufferPin pin(*driver, out.data(), channels * 4);
-    MIXERCONTROLDETAILS d{24, id, channels, {0}, 4, pin.Name()};
-    return mixerGetControlDetailsA(*driver, 0, &d, 0);
+  bool Read(const MixerControl& c, std::vector<std::uint32_t>& out) {
+    out.assign(c.ValueCount(), 0xDEAD);
+    return device->Read(c, out);
   }
-  MMRESULT Write(std::uint32_t id, std::vector<std::uint32_t> values) {
-    MixerBufferPin pin(*driver, values.data(), static_cast<std::uint32_t>(values.size() * 4));
-    MIXERCONTROLDETAILS d{24, id, static_cast<std::uint32_t>(values.size()), {0}, 4, pin.Name()};
-    return mixerSetControlDetails(*driver, 0, &d, 0);
+  bool Write(const MixerControl& c, std::vector<std::uint32_t> values) {
+    return device->Write(c, values);
   }
 };
 
@@ -255,93 +292,98 @@ using K = AlsaControlKind;
 TEST(AlsaMixerDriver, ReadsAndWritesLevelsAndMuteOnTheElements) {
   FakeSystem sys;
   FakeCard& card = *sys.card;
-  ASSERT_EQ(mixerGetNumDevs(*sys.driver), 1u);
+  ASSERT_EQ(sys.driver->DeviceCount(), 1u);
+  EXPECT_EQ(sys.device->Name(), "Fake Card");
+  EXPECT_EQ(sys.device->DestinationCount(), 2u);
   card.raw[{0, K::PlaybackVolume, 0}] = 63;
   card.raw[{0, K::PlaybackVolume, 1}] = -64;
   card.raw[{0, K::PlaybackSwitch, 0}] = 0;
   card.raw[{0, K::PlaybackSwitch, 1}] = 1;
   card.raw[{1, K::PlaybackVolume, 0}] = 51;
 
+  const MixerControl master = sys.Control(0, -1, 0), masterMute = sys.Control(0, -1, 1);
   std::vector<std::uint32_t> v;
-  ASSERT_EQ(sys.Read(sys.Id(0, -1, 0), 2, v), 0u);
+  ASSERT_TRUE(sys.Read(master, v));
   EXPECT_EQ(v, (std::vector<std::uint32_t>{65535, 0}));
-  ASSERT_EQ(sys.Read(sys.Id(0, -1, 0), 1, v), 0u);  // one value: the first channel
-  EXPECT_EQ(v, (std::vector<std::uint32_t>{65535}));
-  ASSERT_EQ(sys.Read(sys.Id(0, -1, 1), 1, v), 0u);  // one channel still sounds
+  ASSERT_TRUE(sys.Read(masterMute, v));  // one channel still sounds
   EXPECT_EQ(v, (std::vector<std::uint32_t>{0}));
   card.raw[{0, K::PlaybackSwitch, 1}] = 0;
-  ASSERT_EQ(sys.Read(sys.Id(0, -1, 1), 1, v), 0u);
+  ASSERT_TRUE(sys.Read(masterMute, v));
   EXPECT_EQ(v, (std::vector<std::uint32_t>{1}));
-  ASSERT_EQ(sys.Read(sys.Id(0, 1, 0), 1, v), 0u);  // PCM, mono, 0..255
+  ASSERT_TRUE(sys.Read(sys.Control(0, 1, 0), v));  // PCM, mono, 0..255
   EXPECT_EQ(v, (std::vector<std::uint32_t>{13107}));
+  // A size the control does not have is refused and leaves the values alone.
+  std::vector<std::uint32_t> one{0xDEAD};
+  EXPECT_FALSE(sys.device->Read(master, one));
+  EXPECT_EQ(one[0], 0xDEADu);
 
-  ASSERT_EQ(sys.Write(sys.Id(0, -1, 0), {65535, 32768}), 0u);
+  ASSERT_TRUE(sys.Write(master, {65535, 32768}));
   EXPECT_EQ(card.raw[std::make_tuple(0, K::PlaybackVolume, 0)], 63);
   EXPECT_EQ(card.raw[std::make_tuple(0, K::PlaybackVolume, 1)], 0);
   card.sets.clear();
-  ASSERT_EQ(sys.Write(sys.Id(0, -1, 0), {0}), 0u);  // one value sets every channel at once
+  ASSERT_TRUE(sys.Write(sys.Control(0, 1, 0), {0}));  // one value sets every channel at once
   ASSERT_EQ(card.sets.size(), 1u);
-  EXPECT_EQ(card.sets[0], std::make_tuple(std::size_t{0}, K::PlaybackVolume, -1, -64L));
-  ASSERT_EQ(sys.Write(sys.Id(0, -1, 1), {0}), 0u);  // unmute: switches on
+  EXPECT_EQ(card.sets[0], std::make_tuple(std::size_t{1}, K::PlaybackVolume, -1, 0L));
+  EXPECT_FALSE(sys.Write(master, {1}));
+  EXPECT_EQ(card.sets.size(), 1u);
+  ASSERT_TRUE(sys.Write(masterMute, {0}));  // unmute: switches on
   EXPECT_EQ(card.raw[std::make_tuple(0, K::PlaybackSwitch, 1)], 1);
-  ASSERT_EQ(sys.Write(sys.Id(1, -1, 1), {1}), 0u);  // mute the capture: its switch off
+  ASSERT_TRUE(sys.Write(sys.Control(1, -1, 1), {1}));  // mute the capture: its switch off
   EXPECT_EQ(card.sets.back(), std::make_tuple(std::size_t{2}, K::CaptureSwitch, -1, 0L));
 
   card.failing = true;
-  EXPECT_EQ(sys.Read(sys.Id(0, -1, 0), 2, v), MMSYSERR_ERROR);
-  EXPECT_EQ(sys.Write(sys.Id(0, -1, 0), {1, 1}), MMSYSERR_ERROR);
+  v.assign(2, 5);
+  EXPECT_FALSE(sys.device->Read(master, v));
+  EXPECT_EQ(v, (std::vector<std::uint32_t>{5, 5}));
+  EXPECT_FALSE(sys.Write(master, {1, 1}));
+  // Lines past the device's give nothing.
+  EXPECT_FALSE(sys.device->Line(0, 5).has_value());
+  EXPECT_FALSE(sys.device->Line(2, -1).has_value());
 }
 
 TEST(AlsaMixerDriver, ElementEventsBecomeNoticesForItsControlsAndLines) {
   FakeSystem sys;
-  Receiver target;
-  HMIXER h = 0;
-  ASSERT_EQ(mixerOpen(*sys.driver, &h, 0, &target, 0, CALLBACK_WINDOW), 0u);
+  std::vector<std::pair<MixerNotice::Kind, std::uint32_t>> notices;
+  sys.device->OnChange = [&](const MixerNotice& n) { notices.emplace_back(n.kind, n.id); };
   sys.card->Changed(0, AlsaCard::kValue);
   sys.card->Changed(2, AlsaCard::kRemoved);
+  EXPECT_TRUE(notices.empty());  // queued, not called from inside the card's event
   QCoreApplication::sendPostedEvents();
-  const auto line = [&](std::uint32_t d) {
-    return sys.driver->Topology(0).Line(d, -1)->line.dwLineID;
-  };
-  EXPECT_EQ(target.notices, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-                                {MM_MIXM_CONTROL_CHANGE, sys.Id(0, -1, 0)},
-                                {MM_MIXM_CONTROL_CHANGE, sys.Id(0, -1, 1)},
-                                {MM_MIXM_LINE_CHANGE, line(1)}}));
-  mixerClose(*sys.driver, h);
+  const auto capture = sys.device->Line(1, -1)->id;
+  EXPECT_EQ(notices, (std::vector<std::pair<MixerNotice::Kind, std::uint32_t>>{
+                         {MixerNotice::ControlChange, sys.Control(0, -1, 0).id},
+                         {MixerNotice::ControlChange, sys.Control(0, -1, 1).id},
+                         {MixerNotice::LineChange, capture}}));
+  sys.device.reset();
   sys.card->Changed(1, AlsaCard::kValue | AlsaCard::kInfo);
   QCoreApplication::sendPostedEvents();
-  EXPECT_EQ(target.notices.size(), 3u);
+  EXPECT_EQ(notices.size(), 3u);
+  EXPECT_EQ(sys.driver->OpenDeviceCount(), 0u);
 }
 
-TEST(AlsaMixerDriver, AMachineWithoutSoundCardsHasNoMixerDevice) {
+TEST(AlsaMixerDriver, AMachineWithoutSoundHasNoMixerDevice) {
   if (std::filesystem::exists("/proc/asound/cards")) GTEST_SKIP() << "this machine has ALSA";
+  if (qEnvironmentVariableIsSet("PULSE_SERVER")) GTEST_SKIP() << "a sound server is set";
   AlsaMixerDriver driver;
-  EXPECT_EQ(mixerGetNumDevs(driver), 0u);
-  HMIXER h = 0;
-  EXPECT_EQ(mixerOpen(driver, &h, 0, nullptr, 0, 0), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(driver.DeviceCount(), 0u);
+  EXPECT_EQ(driver.Open(0), nullptr);
 }
 
-TEST(AlsaMixerDriver, TheFirstRealCardOpensAndItsMasterLineReads) {
+TEST(AlsaMixerDriver, TheFirstRealDeviceOpensAndItsMasterLineReads) {
   AlsaMixerDriver driver;
-  if (mixerGetNumDevs(driver) == 0) GTEST_SKIP() << "no sound card on this machine";
-
-  HMIXER h = 0;
-  ASSERT_EQ(mixerOpen(driver, &h, 0, nullptr, 0, 0), 0u);
-  MIXERLINEA master{};
-  master.cbStruct = sizeof master;
-  ASSERT_EQ(mixerGetLineInfoA(driver, h, &master, MIXER_GETLINEINFOF_DESTINATION), 0u);
-  EXPECT_EQ(master.dwComponentType, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
-  EXPECT_GE(master.cConnections, 5u);
-  const auto& controls = driver.Topology(0).Line(0, -1)->controls;
-  for (const MIXERCONTROLA& c : controls) {
-    if (c.dwControlType != MIXERCONTROL_CONTROLTYPE_VOLUME) continue;
-    std::vector<std::uint32_t> v(2, 0xDEAD);
-    const std::uint32_t channels =
-        (c.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : master.cChannels;
-    MixerBufferPin pin(driver, v.data(), 8);
-    MIXERCONTROLDETAILS d{24, c.dwControlID, std::min(channels, 2u), {0}, 4, pin.Name()};
-    ASSERT_EQ(mixerGetControlDetailsA(driver, h, &d, 0), 0u);
+  if (driver.DeviceCount() == 0) GTEST_SKIP() << "no sound card or sound server on this machine";
+  const auto device = driver.Open(0);
+  ASSERT_NE(device, nullptr);
+  const auto master = device->Line(0, -1);
+  ASSERT_TRUE(master.has_value());
+  EXPECT_EQ(master->component, MixerComponent::Speakers);
+  EXPECT_GE(master->sources, 5u);
+  const auto controls = device->Controls(*master);
+  ASSERT_TRUE(controls.has_value());
+  for (const MixerControl& c : *controls) {
+    if (c.type != MixerControlType::Volume) continue;
+    std::vector<std::uint32_t> v(c.ValueCount(), 0xDEAD);
+    ASSERT_TRUE(device->Read(c, v));
     EXPECT_LE(v[0], 65535u);
   }
-  mixerClose(driver, h);
 }
