@@ -40,6 +40,7 @@ void Forms::CreateAll() {
   AddDirForm = new TAddDirForm(*this);
   InsPauseForm = new TInsPauseForm(*this);
   SplashForm = new TSplashForm(*this);
+  MainForm->WatchClockInputs();
 }
 
 void Forms::Terminate() {

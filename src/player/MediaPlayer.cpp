@@ -132,6 +132,7 @@ void TMediaPlayer::Open() {
   d_->error = kMediaOk;
   d_->timeFormat = kTimeFormatMilliseconds;
   if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);
+  Changed();
 }
 
 void TMediaPlayer::Close() {
@@ -139,6 +140,7 @@ void TMediaPlayer::Close() {
   EndNotice(nvAborted);
   d_->stream.reset();
   d_->error = kMediaOk;
+  Changed();
 }
 
 void TMediaPlayer::Play() {
@@ -155,17 +157,20 @@ void TMediaPlayer::Play() {
     }
     if (err != kMediaOk) {
       d_->error = err;
+      Changed();
       return;
     }
   }
   d_->error = d_->stream->Play(MakeEndHandler());
   if (d_->error != kMediaOk) d_->notifyPending = false;
+  Changed();
 }
 
 void TMediaPlayer::Stop() {
   if (!d_->stream) NotOpen();
   d_->error = d_->stream->Stop();
   EndNotice(nvAborted);
+  Changed();
 }
 
 void TMediaPlayer::Pause() {
@@ -185,6 +190,7 @@ void TMediaPlayer::Pause() {
     default:
       break;
   }
+  Changed();
 }
 
 int32_t TMediaPlayer::Position() const {
@@ -206,11 +212,13 @@ void TMediaPlayer::SetPosition(int32_t value) {
     err = d_->stream->Seek(ms);
   }
   d_->error = err;
+  Changed();
 }
 
 void TMediaPlayer::SetStartPos(int32_t value) {
   d_->startPos = value;
   d_->startPosPending = true;
+  Changed();
 }
 
 int32_t TMediaPlayer::TimeFormat() const {
@@ -226,6 +234,7 @@ void TMediaPlayer::SetTimeFormat(int32_t value) {
       (value == kTimeFormatTMSF && !d_->stream->Tracks().empty())) {
     d_->timeFormat = value;
     d_->error = kMediaOk;
+    Changed();
   } else {
     d_->error = kMediaBadFormat;
   }
@@ -302,7 +311,12 @@ void TMediaPlayer::EndNotice(TMPNotifyValues value) {
 
 void TMediaPlayer::Deliver(TMPNotifyValues value) {
   d_->notifyValue = value;
+  Changed();
   if (OnNotify) OnNotify(this);
+}
+
+void TMediaPlayer::Changed() {
+  if (OnChange) OnChange();
 }
 
 }  // namespace ostrivo
