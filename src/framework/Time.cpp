@@ -110,6 +110,7 @@ void VirtualTime::AdvanceTo(std::int64_t when) {
     queue_.erase(it);
     whenOf_.erase(key.id);
     if (key.when > now_) now_ = key.when;
+    ++fired_;
     cb();
   }
   if (when > now_) now_ = when;

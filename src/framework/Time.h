@@ -99,6 +99,8 @@ class VirtualTime : public Scheduler, public Clock {
   bool AdvanceUntil(const std::function<bool()>& pred, std::int64_t limitMs,
                     std::int64_t stepMs = 1);
   std::size_t PendingCount() const { return queue_.size(); }
+  // Callbacks fired so far: how often the program woke.
+  std::uint64_t FiredCount() const { return fired_; }
 
  private:
   struct Key {
@@ -112,6 +114,7 @@ class VirtualTime : public Scheduler, public Clock {
   int minimumPeriod_ = 1;
   bool timersMaySleep_ = true;
   Id nextId_ = 1;
+  std::uint64_t fired_ = 0;
   std::map<Key, Callback> queue_;
   std::unordered_map<Id, std::int64_t> whenOf_;
 };
