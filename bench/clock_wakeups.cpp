@@ -16,6 +16,7 @@
 #include <dirent.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -117,6 +118,10 @@ void Sample(benchmark::State& state, const std::vector<std::string>& argv,
       return;
     }
     std::this_thread::sleep_for(std::chrono::seconds(kSettleS));
+    if (waitpid(pid, nullptr, WNOHANG) != 0) {
+      state.SkipWithError("the process ended early");
+      return;
+    }
     const long switches0 = MainThreadSwitches(pid);
     const double cpu0 = ProcessCpuNs(pid);
     const auto t0 = std::chrono::steady_clock::now();
