@@ -42,6 +42,7 @@ void Forms::CreateAll() {
   AddDirForm = new TAddDirForm(*this);
   InsPauseForm = new TInsPauseForm(*this);
   SplashForm = new TSplashForm(*this);
+  MainForm->WatchClockInputs();
   DesktopControls = std::make_unique<TDesktopControls>(*this);
 }
 

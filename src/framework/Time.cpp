@@ -81,6 +81,11 @@ void VirtualTime::Cancel(Id id) {
   whenOf_.erase(it);
 }
 
+void VirtualTime::SetLocalTime(QTime t) {
+  startOfDay_ = t.msecsSinceStartOfDay() - now_;
+  if (OnTimeSet) OnTimeSet();
+}
+
 QTime VirtualTime::LocalTime() const {
   std::int64_t ms = (startOfDay_ + now_) % kDayMs;
   if (ms < 0) ms += kDayMs;
@@ -105,6 +110,7 @@ void VirtualTime::AdvanceTo(std::int64_t when) {
     queue_.erase(it);
     whenOf_.erase(key.id);
     if (key.when > now_) now_ = key.when;
+    ++fired_;
     cb();
   }
   if (when > now_) now_ = when;

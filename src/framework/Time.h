@@ -26,6 +26,8 @@ class Scheduler {
   virtual void Cancel(Id id) = 0;
   // The shortest period a repeating timer may have on this scheduler.
   virtual int MinimumPeriod() const = 0;
+  // Whether a timer may skip the ticks its handler says cannot change anything (TTimer).
+  virtual bool TimersMaySleep() const { return true; }
 };
 
 class Clock {
@@ -37,10 +39,13 @@ class Clock {
   int32_t LocalMsOfDay() const { return LocalTime().msecsSinceStartOfDay(); }
   // Milliseconds since midnight, UTC: the random generator's seed.
   virtual int32_t UtcMsOfDay() const = 0;
+
+  // Called when the time of day is set (not when it merely runs on), where the clock can tell.
+  std::function<void()> OnTimeSet;
 };
 
-// The real scheduler: Qt timers on the GUI thread. Periods below 10 ms run at 10 ms, so an idle
-// or playing program does not spin.
+// The real scheduler: Qt timers on the GUI thread. Periods below 10 ms run at 10 ms, and timers
+// sleep through the ticks that cannot change anything.
 class QtScheduler : public QObject, public Scheduler {
  public:
   std::int64_t Now() const override;
@@ -76,11 +81,14 @@ class VirtualTime : public Scheduler, public Clock {
   void Cancel(Id id) override;
   int MinimumPeriod() const override { return minimumPeriod_; }
   void SetMinimumPeriod(int ms) { minimumPeriod_ = ms; }
+  bool TimersMaySleep() const override { return timersMaySleep_; }
+  // false: the reference driver, on which every timer ticks on every beat.
+  void SetTimersMaySleep(bool value) { timersMaySleep_ = value; }
 
   QTime LocalTime() const override;
   int32_t UtcMsOfDay() const override;
   // Moves the time of day without moving the monotonic clock.
-  void SetLocalTime(QTime t) { startOfDay_ = t.msecsSinceStartOfDay() - now_; }
+  void SetLocalTime(QTime t);
 
   // Advances the clock by ms, firing due callbacks. Re-entrant: a callback may advance too.
   void Advance(std::int64_t ms);
@@ -91,6 +99,8 @@ class VirtualTime : public Scheduler, public Clock {
   bool AdvanceUntil(const std::function<bool()>& pred, std::int64_t limitMs,
                     std::int64_t stepMs = 1);
   std::size_t PendingCount() const { return queue_.size(); }
+  // Callbacks fired so far: how often the program woke.
+  std::uint64_t FiredCount() const { return fired_; }
 
  private:
   struct Key {
@@ -102,7 +112,9 @@ class VirtualTime : public Scheduler, public Clock {
   std::int64_t startOfDay_;
   int utcOffsetMs_;
   int minimumPeriod_ = 1;
+  bool timersMaySleep_ = true;
   Id nextId_ = 1;
+  std::uint64_t fired_ = 0;
   std::map<Key, Callback> queue_;
   std::unordered_map<Id, std::int64_t> whenOf_;
 };

@@ -24,13 +24,40 @@ void TTimer::SetInterval(unsigned ms) {
   Restart();
 }
 
+std::int64_t TTimer::Period() const {
+  return std::max<std::int64_t>(interval_, std::max(1, scheduler_.MinimumPeriod()));
+}
+
+std::int64_t TTimer::BeatFrom(std::int64_t when) const {
+  const std::int64_t period = Period();
+  const std::int64_t beats = std::max<std::int64_t>(1, (when - anchor_ + period - 1) / period);
+  return anchor_ + beats * period;
+}
+
+void TTimer::ScheduleAt(std::int64_t when) {
+  if (pending_ && pendingAt_ == when) return;
+  scheduler_.Cancel(pending_);
+  pendingAt_ = when;
+  pending_ = scheduler_.Schedule(when - scheduler_.Now(), [this] { Fire(); });
+}
+
 void TTimer::Restart() {
   scheduler_.Cancel(pending_);
   pending_ = 0;
+  anchor_ = scheduler_.Now();
   if (!enabled_ || interval_ == 0) return;
-  const std::int64_t period =
-      std::max<std::int64_t>(interval_, std::max(1, scheduler_.MinimumPeriod()));
-  pending_ = scheduler_.Schedule(period, [this] { Fire(); });
+  ScheduleAt(anchor_ + Period());
+}
+
+void TTimer::SleepUntil(std::int64_t when) {
+  if (!pending_ || !scheduler_.TimersMaySleep()) return;
+  ScheduleAt(BeatFrom(when));
+}
+
+void TTimer::Wake() {
+  if (!pending_) return;
+  const std::int64_t beat = BeatFrom(scheduler_.Now());
+  if (beat < pendingAt_) ScheduleAt(beat);
 }
 
 void TTimer::Fire() {

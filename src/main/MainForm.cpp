@@ -167,6 +167,8 @@ TMainForm::~TMainForm() {
   Timer1->SetEnabled(false);
   Timer1->OnTimer = nullptr;
   MediaPlayer1->OnNotify = nullptr;
+  MediaPlayer1->OnChange = nullptr;
+  forms_.services.clock.OnTimeSet = nullptr;
 }
 
 TApplication& TMainForm::Application() {
@@ -390,7 +392,10 @@ void TMainForm::WireHandlers() {
   bar(CDVolumeBar, &TMainForm::CDVolumeBarChange);
   bar(MidiVolumeBar, &TMainForm::MidiVolumeBarChange);
 
-  Timer1->OnTimer = [this](QObject* sender) { Application().Guard([&] { Timer1Timer(sender); }); };
+  Timer1->OnTimer = [this](QObject* sender) {
+    Application().Guard([&] { Timer1Timer(sender); });
+    Timer1->SleepUntil(ClockNextChange());
+  };
   MediaPlayer1->OnNotify = [this](QObject* sender) {
     Application().Guard([&] { MediaPlayer1Notify(sender); });
   };

@@ -160,6 +160,13 @@ class TMainForm : public QMainWindow {
   void Timer1Timer(QObject* Sender);
   int32_t ClockSecond = -1;  // the second of the day the Clock label shows
 
+  // ---- When the clock ticks (player/ClockSchedule.cpp) ----
+  // The first moment (the scheduler's milliseconds) at which the next tick can change anything,
+  // given that nothing it reads changes meanwhile; now when it may at once.
+  std::int64_t ClockNextChange();
+  // Wakes Timer1 whenever something a tick reads changes. Once every window exists.
+  void WatchClockInputs();
+
   // ---- Stepping and seeking (player/Stepping.cpp) ----
   void NextButtonClick(QObject* Sender);
   void PreviousButtonClick(QObject* Sender);

@@ -136,6 +136,7 @@ void TMediaPlayer::Open() {
   d_->error = kMediaOk;
   d_->timeFormat = kTimeFormatMilliseconds;
   if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);
+  Changed();
 }
 
 void TMediaPlayer::Close() {
@@ -143,6 +144,7 @@ void TMediaPlayer::Close() {
   EndNotice(nvAborted);
   d_->stream.reset();
   d_->error = kMediaOk;
+  Changed();
 }
 
 void TMediaPlayer::Play() {
@@ -159,17 +161,20 @@ void TMediaPlayer::Play() {
     }
     if (err != kMediaOk) {
       d_->error = err;
+      Changed();
       return;
     }
   }
   d_->error = d_->stream->Play(MakeEndHandler());
   if (d_->error != kMediaOk) d_->notifyPending = false;
+  Changed();
 }
 
 void TMediaPlayer::Stop() {
   if (!d_->stream) NotOpen();
   d_->error = d_->stream->Stop();
   EndNotice(nvAborted);
+  Changed();
 }
 
 void TMediaPlayer::Pause() {
@@ -189,6 +194,7 @@ void TMediaPlayer::Pause() {
     default:
       break;
   }
+  Changed();
 }
 
 int32_t TMediaPlayer::Position() const {
@@ -210,11 +216,13 @@ void TMediaPlayer::SetPosition(int32_t value) {
     err = d_->stream->Seek(ms);
   }
   d_->error = err;
+  Changed();
 }
 
 void TMediaPlayer::SetStartPos(int32_t value) {
   d_->startPos = value;
   d_->startPosPending = true;
+  Changed();
 }
 
 int32_t TMediaPlayer::TimeFormat() const {
@@ -230,6 +238,7 @@ void TMediaPlayer::SetTimeFormat(int32_t value) {
       (value == kTimeFormatTMSF && !d_->stream->Tracks().empty())) {
     d_->timeFormat = value;
     d_->error = kMediaOk;
+    Changed();
   } else {
     d_->error = kMediaBadFormat;
   }
@@ -306,7 +315,12 @@ void TMediaPlayer::EndNotice(TMPNotifyValues value) {
 
 void TMediaPlayer::Deliver(TMPNotifyValues value) {
   d_->notifyValue = value;
+  Changed();
   if (OnNotify) OnNotify(this);
+}
+
+void TMediaPlayer::Changed() {
+  if (OnChange) OnChange();
 }
 
 }  // namespace ostrivo

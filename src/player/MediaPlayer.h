@@ -68,8 +68,12 @@ class TMediaPlayer : public QObject {
   // with an error nvFailure; Stop, Close and a seek report nvAborted, a newer Play or resume
   // nvSuperseded. The handler runs from the event loop: it guards its own errors.
   std::function<void(QObject* sender)> OnNotify;
+  // After every command that can move the position or change the mode, and before every
+  // notice: what the device answers may now differ.
+  std::function<void()> OnChange;
 
  private:
+  void Changed();
   std::function<void(MediaEnd)> MakeEndHandler();
   void EndNotice(TMPNotifyValues value);
   void Deliver(TMPNotifyValues value);

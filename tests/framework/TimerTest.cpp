@@ -141,6 +141,69 @@ TEST(TTimer, TicksContinueInsideANestedWait) {
   EXPECT_EQ(time.Now(), 45);
 }
 
+// A handler that sleeps: the skipped beats never tick, the first beat at or after the moment
+// does, Wake brings back the next beat (never an earlier one), and a restart forgets the sleep.
+TEST(TTimer, ASleepingTimerTicksOnlyOnItsOwnBeat) {
+  VirtualTime time;
+  time.SetMinimumPeriod(10);
+  TTimer t(time);
+  Recorder r{time, {}};
+  r.Attach(t, "t");
+  t.SetInterval(1);  // beat every 10 ms from 0
+  time.Advance(10);
+  t.SleepUntil(95);  // the beat at or after 95 is 100
+  EXPECT_EQ(t.NextTick(), 100);
+  time.Advance(90);
+  ASSERT_EQ(r.ticks.size(), 2u);
+  EXPECT_EQ(r.ticks[1].first, 100);
+
+  t.SleepUntil(1000);
+  time.Advance(33);  // 133: something the handler reads changes
+  t.Wake();
+  EXPECT_EQ(t.NextTick(), 140);  // the next beat, not at once
+  t.Wake();
+  EXPECT_EQ(t.NextTick(), 140);
+  time.Advance(7);
+  EXPECT_EQ(r.ticks.back().first, 140);
+
+  t.SleepUntil(5000);
+  time.Advance(5);
+  t.SetInterval(20);  // a real change restarts from 145 and wakes
+  EXPECT_EQ(t.NextTick(), 165);
+  t.SleepUntil(150);  // never earlier than one period
+  EXPECT_EQ(t.NextTick(), 165);
+  t.SetEnabled(false);
+  t.SleepUntil(170);
+  t.Wake();
+  EXPECT_EQ(t.NextTick(), -1);  // a disabled timer stays asleep
+}
+
+TEST(TTimer, TheReferenceDriverIgnoresSleep) {
+  VirtualTime time;
+  time.SetMinimumPeriod(10);
+  time.SetTimersMaySleep(false);
+  TTimer t(time);
+  int ticks = 0;
+  t.OnTimer = [&](QObject*) {
+    ++ticks;
+    t.SleepUntil(time.Now() + 1000);
+  };
+  t.SetInterval(1);
+  time.Advance(100);
+  EXPECT_EQ(ticks, 10);
+}
+
+TEST(VirtualTime, SettingTheTimeOfDayIsReported) {
+  VirtualTime time;
+  int told = 0;
+  time.OnTimeSet = [&] { ++told; };
+  time.Advance(1500);
+  EXPECT_EQ(told, 0);  // running on is not setting
+  time.SetLocalTime(QTime(8, 0));
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(time.FiredCount(), 0u);
+}
+
 TEST(TTimer, DestroyedTimerNeverFires) {
   VirtualTime time;
   int ticks = 0;

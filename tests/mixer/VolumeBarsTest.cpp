@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <vector>
 
 #include "main/MainUnit.h"
@@ -49,7 +50,11 @@ struct Program {
     return {M().VolumeBar,    M().WaveVolumeBar, M().AuxVolumeBar,
             M().MicVolumeBar, M().CDVolumeBar,   M().MidiVolumeBar};
   }
-  void Tick() { p.time.Advance(1); }
+  // The mixer's notices arrive first, as the event loop delivers them; they wake the clock.
+  void Tick() {
+    QCoreApplication::sendPostedEvents();
+    p.time.Advance(1);
+  }
 };
 
 }  // namespace

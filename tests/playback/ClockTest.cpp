@@ -145,7 +145,8 @@ TEST_F(Clock, SelectingAPictureWhileMediaPlaysEndsItOnTheNextTick) {
 TEST_F(Clock, AutoPlayStartsAtTheEndOfTheTick) {
   const QByteArray a = Media("a.wav", 1000);
   Set({a});
-  M().AutoPlay = true;
+  M().AutoPlay = true;  // set by the start-up inside a tick; from outside, the clock is woken
+  M().Timer1->Wake();
   p.time.Advance(1);
   EXPECT_FALSE(M().AutoPlay);
   EXPECT_TRUE(PlayingFile(a));
