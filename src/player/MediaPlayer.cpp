@@ -4,6 +4,7 @@
 
 #include "framework/Exceptions.h"
 #include "platform/media/MediaBackend.h"
+#include "player/Entries.h"
 
 namespace ostrivo {
 
@@ -115,14 +116,30 @@ namespace {
 }
 }  // namespace
 
-void TMediaPlayer::Open() {
-  Close();
+MediaOpenRequest TMediaPlayer::Request() const {
   MediaOpenRequest request;
   request.path = FileName;
   const int type = static_cast<int>(DeviceType);
   if (type >= 0 && type < static_cast<int>(std::size(kDeviceTypeNames)))
     request.deviceType = kDeviceTypeNames[type];
-  MediaBackend::OpenResult result = d_->backend.Open(request);
+  // Automatic selection picks the CD drive for a CD track's file, by the entries' own exact
+  // test; the back end never guesses from a name.
+  const bool cd = DeviceType == dtCDAudio ||
+                  (DeviceType == dtAutoSelect && EntryKind(FileName) == TEntryKind::CDTrack);
+  if (cd) {
+    request.deviceType = kDeviceTypeNames[dtCDAudio];
+    try {
+      request.cdTrack = std::max(TrackNumber(FileName), 1);
+    } catch (const EConvertError&) {
+      request.cdTrack = 1;  // the player reports an unreadable number itself
+    }
+  }
+  return request;
+}
+
+void TMediaPlayer::Open() {
+  Close();
+  MediaBackend::OpenResult result = d_->backend.Open(Request());
   if (!result.stream) {
     d_->error = kMediaFailed;
     throw EMCIDeviceError(result.error.isEmpty() ? QStringLiteral("Unknown error code")
@@ -132,6 +149,18 @@ void TMediaPlayer::Open() {
   d_->error = kMediaOk;
   d_->timeFormat = kTimeFormatMilliseconds;
   if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);
+}
+
+int32_t TMediaPlayer::FileLength() {
+  Close();
+  const MediaBackend::LengthResult result = d_->backend.Measure(Request());
+  if (!result.ok) {
+    d_->error = kMediaFailed;
+    throw EMCIDeviceError(result.error.isEmpty() ? QStringLiteral("Unknown error code")
+                                                 : result.error);
+  }
+  d_->error = kMediaOk;
+  return ClampToInt32(result.lengthMs);
 }
 
 void TMediaPlayer::Close() {

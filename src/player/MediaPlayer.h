@@ -14,6 +14,7 @@ namespace ostrivo {
 
 class MediaBackend;
 enum class MediaEnd;
+struct MediaOpenRequest;
 
 enum TMPDeviceTypes {
   dtAutoSelect,
@@ -46,7 +47,11 @@ class TMediaPlayer : public QObject {
 
   void Open();   // throws EMCIDeviceError with the back end's text
   void Close();  // nothing when closed
-  void Play();   // asynchronous; asks for a completion notice
+  // The length in milliseconds that Open followed by Length would give for FileName and
+  // DeviceType, with the same failures, measured without a device left open (any open one is
+  // closed first).
+  int32_t FileLength();
+  void Play();  // asynchronous; asks for a completion notice
   void Stop();
   void Pause();  // pauses when playing, resumes when paused
 
@@ -70,6 +75,7 @@ class TMediaPlayer : public QObject {
   std::function<void(QObject* sender)> OnNotify;
 
  private:
+  MediaOpenRequest Request() const;
   std::function<void(MediaEnd)> MakeEndHandler();
   void EndNotice(TMPNotifyValues value);
   void Deliver(TMPNotifyValues value);

@@ -1,5 +1,7 @@
 #include "platform/media/GstMediaBackend.h"
 
+#include "platform/media/GstMediaLength.h"
+
 #include <gst/gst.h>
 
 #include <QFile>
@@ -22,16 +24,14 @@ QString TextOf(const GError* error) {
 }
 
 bool IsCdRequest(const MediaOpenRequest& request) {
-  return request.deviceType == "CDAudio" || request.path.toLower().endsWith(".cda");
+  return request.deviceType == "CDAudio";
 }
 
-// The track a CD track file names ("…Track07.cda" -> 7); 1 when it names none.
-int CdTrackOf(const QByteArray& path) {
-  if (path.size() < 6) return 1;
-  const char a = path[path.size() - 6], b = path[path.size() - 5];
-  if (a < '0' || a > '9' || b < '0' || b > '9') return 1;
-  const int track = (a - '0') * 10 + (b - '0');
-  return track > 0 ? track : 1;
+// The device's error text says which entry it failed on: "Resource not found: /music/a.mp3".
+QString NamingTheEntry(QString text, const QByteArray& path) {
+  if (text.isEmpty() || path.isEmpty()) return text;
+  while (text.endsWith(QLatin1Char('.'))) text.chop(1);
+  return text + QStringLiteral(": ") + QFile::decodeName(path);
 }
 
 // A sink from a gst-launch description in the environment variable, or null for playbin's own
@@ -88,8 +88,10 @@ struct StreamLink {
 
 class GstStream : public MediaStream {
  public:
-  GstStream(std::shared_ptr<QObject> receiver, int readyTimeoutMs)
+  GstStream(std::shared_ptr<QObject> receiver, std::shared_ptr<GstMediaLength> measure,
+            int readyTimeoutMs)
       : receiver_(std::move(receiver)),
+        measure_(std::move(measure)),
         link_(std::make_shared<StreamLink>()),
         readyTimeoutMs_(readyTimeoutMs) {
     link_->stream = this;
@@ -118,7 +120,7 @@ class GstStream : public MediaStream {
     gst_bus_set_sync_handler(bus_, &GstStream::OnBusMessage, this, nullptr);
 
     if (cd_) {
-      const QByteArray uri = "cdda://" + QByteArray::number(CdTrackOf(request.path));
+      const QByteArray uri = "cdda://" + QByteArray::number(std::max(request.cdTrack, 1));
       g_object_set(pipeline_, "uri", uri.constData(), nullptr);
       g_signal_connect(pipeline_, "source-setup", G_CALLBACK(OnSourceSetup), nullptr);
     } else if (!request.path.isEmpty()) {
@@ -145,8 +147,15 @@ class GstStream : public MediaStream {
                             "video+audio+text+deinterlace+soft-colorbalance");
 
     if (!Preroll(error)) return false;
-    if (cd_) ReadDiscTracks();
-    LengthMs();
+    if (cd_) {
+      ReadDiscTracks();
+    } else if (LengthMs() == 0) {
+      // Some streams carry no length of their own (an MP3 without a Xing header, raw AAC): the
+      // parser only estimates it from enough frames, which a preroll does not reach.
+      QString ignored;
+      if (const auto length = measure_->Discover(request.path, ignored); length && *length > 0)
+        lengthMs_ = *length;
+    }
     return true;
   }
 
@@ -184,8 +193,11 @@ class GstStream : public MediaStream {
     const Counters before = Snapshot();
     if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
                                  GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                 ms * kNsPerMs))
-      return kMediaFailed;
+                                 ms * kNsPerMs)) {
+      // A medium that cannot seek (a still picture) is already where it is asked to be when
+      // that is where it stands; failing here would keep the play from ever starting.
+      return !atEnd_ && ms == lastPositionMs_ ? kMediaOk : kMediaFailed;
+    }
     QString error;
     if (!WaitReady(before, error)) return kMediaFailed;
     atEnd_ = length > 0 && ms >= length;
@@ -430,6 +442,7 @@ class GstStream : public MediaStream {
   }
 
   std::shared_ptr<QObject> receiver_;
+  std::shared_ptr<GstMediaLength> measure_;
   std::shared_ptr<StreamLink> link_;
   int readyTimeoutMs_;
   GstElement* pipeline_ = nullptr;
@@ -460,16 +473,33 @@ class GstStream : public MediaStream {
 
 }  // namespace
 
-GstMediaBackend::GstMediaBackend() : receiver_(std::make_shared<QObject>()) {
+GstMediaBackend::GstMediaBackend()
+    : receiver_(std::make_shared<QObject>()), measure_(std::make_shared<GstMediaLength>()) {
   if (!gst_is_initialized()) gst_init(nullptr, nullptr);
 }
 
 GstMediaBackend::~GstMediaBackend() = default;
 
 MediaBackend::OpenResult GstMediaBackend::Open(const MediaOpenRequest& request) {
-  auto stream = std::make_unique<GstStream>(receiver_, readyTimeoutMs_);
+  auto stream = std::make_unique<GstStream>(receiver_, measure_, readyTimeoutMs_);
   OpenResult result;
-  if (stream->Start(request, result.error)) result.stream = std::move(stream);
+  if (stream->Start(request, result.error))
+    result.stream = std::move(stream);
+  else
+    result.error = NamingTheEntry(result.error, request.path);
+  return result;
+}
+
+MediaBackend::LengthResult GstMediaBackend::Measure(const MediaOpenRequest& request) {
+  // A disc's length comes from its table of contents, which only the drive's stream reads.
+  if (IsCdRequest(request) || request.path.isEmpty()) return MediaBackend::Measure(request);
+  LengthResult result;
+  if (const auto length = measure_->Measure(request.path, result.error)) {
+    result.ok = true;
+    result.lengthMs = *length;
+  } else {
+    result.error = NamingTheEntry(result.error, request.path);
+  }
   return result;
 }
 

@@ -15,9 +15,10 @@
 //   media.OpenPath(), media.IsPlaying(), media.OpenCount(), media.CloseCount(), ...
 //
 // What opens: a described file by its exact path (whatever the device type, except CDAudio);
-// the CD for the device type "CDAudio" or a path ending in ".cda" (any case) that is not
-// described; anything else fails with "Resource not found." like the real back end. A CD on a
-// drive without a disc fails with "No disc in the CD drive.".
+// the CD for the device type "CDAudio" (the device decides what is a CD track, never the back
+// end); anything else fails with "Resource not found: " and the path, like the real back end
+// ("Resource not found." without a path). A CD on a drive without a disc fails with "No disc
+// in the CD drive.".
 
 #include <QByteArray>
 #include <QString>
