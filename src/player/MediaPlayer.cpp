@@ -116,20 +116,20 @@ namespace {
 }
 }  // namespace
 
-MediaOpenRequest TMediaPlayer::Request() const {
+MediaOpenRequest TMediaPlayer::Request(const QByteArray& fileName, TMPDeviceTypes deviceType) {
   MediaOpenRequest request;
-  request.path = FileName;
-  const int type = static_cast<int>(DeviceType);
+  request.path = fileName;
+  const int type = static_cast<int>(deviceType);
   if (type >= 0 && type < static_cast<int>(std::size(kDeviceTypeNames)))
     request.deviceType = kDeviceTypeNames[type];
   // Automatic selection picks the CD drive for a CD track's file, by the entries' own exact
   // test; the back end never guesses from a name.
-  const bool cd = DeviceType == dtCDAudio ||
-                  (DeviceType == dtAutoSelect && EntryKind(FileName) == TEntryKind::CDTrack);
+  const bool cd = deviceType == dtCDAudio ||
+                  (deviceType == dtAutoSelect && EntryKind(fileName) == TEntryKind::CDTrack);
   if (cd) {
     request.deviceType = kDeviceTypeNames[dtCDAudio];
     try {
-      request.cdTrack = std::max(TrackNumber(FileName), 1);
+      request.cdTrack = std::max(TrackNumber(fileName), 1);
     } catch (const EConvertError&) {
       request.cdTrack = 1;  // the player reports an unreadable number itself
     }
@@ -139,7 +139,7 @@ MediaOpenRequest TMediaPlayer::Request() const {
 
 void TMediaPlayer::Open() {
   Close();
-  MediaBackend::OpenResult result = d_->backend.Open(Request());
+  MediaBackend::OpenResult result = d_->backend.Open(Request(FileName, DeviceType));
   if (!result.stream) {
     d_->error = kMediaFailed;
     throw EMCIDeviceError(result.error.isEmpty() ? QStringLiteral("Unknown error code")
@@ -151,9 +151,13 @@ void TMediaPlayer::Open() {
   if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);
 }
 
+void TMediaPlayer::Prepare(const QByteArray& fileName) {
+  d_->backend.Prepare(Request(fileName, dtAutoSelect));
+}
+
 int32_t TMediaPlayer::FileLength() {
   Close();
-  const MediaBackend::LengthResult result = d_->backend.Measure(Request());
+  const MediaBackend::LengthResult result = d_->backend.Measure(Request(FileName, DeviceType));
   if (!result.ok) {
     d_->error = kMediaFailed;
     throw EMCIDeviceError(result.error.isEmpty() ? QStringLiteral("Unknown error code")

@@ -51,6 +51,9 @@ class TMediaPlayer : public QObject {
   // DeviceType, with the same failures, measured without a device left open (any open one is
   // closed first).
   int32_t FileLength();
+  // A hint that fileName will probably be opened next with automatic selection: the back end
+  // may make it ready meanwhile. Changes nothing the device shows.
+  void Prepare(const QByteArray& fileName);
   void Play();  // asynchronous; asks for a completion notice
   void Stop();
   void Pause();  // pauses when playing, resumes when paused
@@ -75,7 +78,7 @@ class TMediaPlayer : public QObject {
   std::function<void(QObject* sender)> OnNotify;
 
  private:
-  MediaOpenRequest Request() const;
+  static MediaOpenRequest Request(const QByteArray& fileName, TMPDeviceTypes deviceType);
   std::function<void(MediaEnd)> MakeEndHandler();
   void EndNotice(TMPNotifyValues value);
   void Deliver(TMPNotifyValues value);

@@ -24,6 +24,7 @@
 namespace ostrivo {
 
 class GstMediaLength;
+class GstStream;
 
 class GstMediaBackend : public MediaBackend {
  public:
@@ -33,6 +34,9 @@ class GstMediaBackend : public MediaBackend {
 
   OpenResult Open(const MediaOpenRequest& request) override;
   LengthResult Measure(const MediaOpenRequest& request) override;
+  // Builds the medium's pipeline and lets it preroll on GStreamer's threads; an Open of the
+  // same request then takes it over, already ready. One medium is kept prepared at a time.
+  void Prepare(const MediaOpenRequest& request) override;
   void Post(std::function<void()> fn) override;
 
   // How long Open and a seek wait for the medium to become ready (default 10 s: a CD drive
@@ -45,6 +49,10 @@ class GstMediaBackend : public MediaBackend {
  private:
   std::shared_ptr<QObject> receiver_;        // queued events land here, on the GUI thread
   std::shared_ptr<GstMediaLength> measure_;  // one discoverer for the run
+  std::unique_ptr<QObject> prepareContext_;  // the prepared medium's timers
+  std::unique_ptr<MediaStream> prepared_;    // a GstStream, or null
+  GstStream* Prepared() const;
+  void FinishPreparedWhenSettled(int attempt);
   int readyTimeoutMs_ = 10000;
 };
 

@@ -102,6 +102,9 @@ class MediaBackend {
     if (!opened.stream) return LengthResult{false, 0, opened.error};
     return LengthResult{true, opened.stream->LengthMs(), QString()};
   }
+  // A hint: the medium the device will probably open next. A back end may make it ready
+  // meanwhile, so that the Open of the same request is quick; nothing else changes.
+  virtual void Prepare(const MediaOpenRequest& /*request*/) {}
   // Runs fn as a queued event on the GUI thread, after the caller has returned.
   virtual void Post(std::function<void()> fn) = 0;
 };

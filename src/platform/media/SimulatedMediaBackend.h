@@ -52,6 +52,8 @@ class SimulatedMediaBackend : public MediaBackend {
   // --- observing --------------------------------------------------------------------------
   // Every Open asked for, in order (failed ones included).
   const std::vector<MediaOpenRequest>& OpenRequests() const { return requests_; }
+  // Every Prepare hint, in order.
+  const std::vector<MediaOpenRequest>& PrepareRequests() const { return prepares_; }
   int OpenCount() const { return static_cast<int>(requests_.size()); }  // asked, incl. failed
   int FailedOpenCount() const { return failedOpens_; }
   int CloseCount() const { return closes_; }
@@ -67,6 +69,7 @@ class SimulatedMediaBackend : public MediaBackend {
 
   // --- MediaBackend -----------------------------------------------------------------------
   OpenResult Open(const MediaOpenRequest& request) override;
+  void Prepare(const MediaOpenRequest& request) override { prepares_.push_back(request); }
   void Post(std::function<void()> fn) override;
 
   class Stream;
@@ -86,6 +89,7 @@ class SimulatedMediaBackend : public MediaBackend {
   bool resumeFails_ = false;
   std::vector<std::int64_t> cdTracks_;
   std::vector<MediaOpenRequest> requests_;
+  std::vector<MediaOpenRequest> prepares_;
   std::vector<Stream*> streams_;  // open, oldest first
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   int failedOpens_ = 0;
