@@ -10,35 +10,42 @@ namespace ostrivo {
 
 inline const QString kApplicationId = QStringLiteral("org.ostrivo.Ostrivo");
 
-// The play lists the program writes.
+// The play lists the program writes, and the CD track files the program plays (a type the
+// desktop does not define by itself): the program's MIME package defines both.
 inline const QString kPlayListMimeType = QStringLiteral("application/x-ostrivo-playlist");
+inline const QString kCdTrackMimeType = QStringLiteral("application/x-cda");
 
-// Every type a user can hand the program: sound, video, pictures and its own play lists.
+// The play lists other players write, which Open reads too (M3U, M3U8, PLS).
+inline QStringList ForeignPlayListMimeTypes() {
+  return {QStringLiteral("audio/x-mpegurl"), QStringLiteral("application/vnd.apple.mpegurl"),
+          QStringLiteral("audio/x-scpls")};
+}
+
+// Every type a user can hand the program: play lists first, then sound, video and pictures.
+// Canonical names only (no aliases), as desktop entries want them.
 inline QStringList OpenedMimeTypes() {
-  return {kPlayListMimeType,
-          QStringLiteral("audio/x-wav"),
-          QStringLiteral("audio/wav"),
-          QStringLiteral("audio/midi"),
-          QStringLiteral("audio/x-midi"),
-          QStringLiteral("audio/mpeg"),
-          QStringLiteral("audio/flac"),
-          QStringLiteral("audio/x-flac"),
-          QStringLiteral("audio/ogg"),
-          QStringLiteral("audio/x-vorbis+ogg"),
-          QStringLiteral("audio/x-opus+ogg"),
-          QStringLiteral("audio/mp4"),
-          QStringLiteral("audio/aac"),
-          QStringLiteral("audio/x-ms-wma"),
-          QStringLiteral("video/x-msvideo"),
-          QStringLiteral("video/quicktime"),
-          QStringLiteral("video/mpeg"),
-          QStringLiteral("video/mp4"),
-          QStringLiteral("video/x-m4v"),
-          QStringLiteral("video/x-matroska"),
-          QStringLiteral("video/webm"),
-          QStringLiteral("video/x-ms-wmv"),
-          QStringLiteral("image/jpeg"),
-          QStringLiteral("image/bmp")};
+  return QStringList{kPlayListMimeType} + ForeignPlayListMimeTypes() +
+         QStringList{QStringLiteral("audio/x-wav"),
+                     QStringLiteral("audio/midi"),
+                     QStringLiteral("audio/mpeg"),
+                     QStringLiteral("audio/flac"),
+                     QStringLiteral("audio/ogg"),
+                     QStringLiteral("audio/x-vorbis+ogg"),
+                     QStringLiteral("audio/x-opus+ogg"),
+                     QStringLiteral("audio/mp4"),
+                     QStringLiteral("audio/aac"),
+                     QStringLiteral("audio/x-ms-wma"),
+                     kCdTrackMimeType,
+                     QStringLiteral("video/x-msvideo"),
+                     QStringLiteral("video/quicktime"),
+                     QStringLiteral("video/mpeg"),
+                     QStringLiteral("video/mp4"),
+                     QStringLiteral("video/x-m4v"),
+                     QStringLiteral("video/x-matroska"),
+                     QStringLiteral("video/webm"),
+                     QStringLiteral("video/x-ms-wmv"),
+                     QStringLiteral("image/jpeg"),
+                     QStringLiteral("image/bmp")};
 }
 
 }  // namespace ostrivo
