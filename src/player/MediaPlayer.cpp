@@ -5,6 +5,7 @@
 #include "framework/Exceptions.h"
 #include "platform/fs/RegularFile.h"
 #include "platform/media/MediaBackend.h"
+#include "player/Entries.h"
 
 namespace ostrivo {
 
@@ -116,16 +117,40 @@ namespace {
 }
 }  // namespace
 
-void TMediaPlayer::Open() {
-  Close();
-  // A pipe or a device would hold the back end's open, or its reading, for ever.
-  d_->error = kMediaFailed;  // until the medium is open
-  if (DeviceType != dtCDAudio) fs::RefuseSpecialFile(FileName);
+MediaOpenRequest TMediaPlayer::Request(const QByteArray& fileName, TMPDeviceTypes deviceType) {
   MediaOpenRequest request;
-  request.path = FileName;
-  const int type = static_cast<int>(DeviceType);
+  request.path = fileName;
+  const int type = static_cast<int>(deviceType);
   if (type >= 0 && type < static_cast<int>(std::size(kDeviceTypeNames)))
     request.deviceType = kDeviceTypeNames[type];
+  // Automatic selection picks the CD drive for a CD track's file, by the entries' own exact
+  // test; the back end never guesses from a name.
+  const bool cd = deviceType == dtCDAudio ||
+                  (deviceType == dtAutoSelect && EntryKind(fileName) == TEntryKind::CDTrack);
+  if (cd) {
+    request.deviceType = kDeviceTypeNames[dtCDAudio];
+    try {
+      request.cdTrack = std::max(TrackNumber(fileName), 1);
+    } catch (const EConvertError&) {
+      request.cdTrack = 1;  // the player reports an unreadable number itself
+    }
+  }
+  return request;
+}
+
+// A pipe or a device would hold the back end's open, or its reading, for ever: only regular
+// files are handed to it (the CD drive excepted, which the CD path opens on purpose).
+namespace {
+bool IsCdRequest(const MediaOpenRequest& request) {
+  return request.deviceType == kDeviceTypeNames[dtCDAudio];
+}
+}  // namespace
+
+void TMediaPlayer::Open() {
+  Close();
+  const MediaOpenRequest request = Request(FileName, DeviceType);
+  d_->error = kMediaFailed;  // until the medium is open
+  if (!IsCdRequest(request)) fs::RefuseSpecialFile(FileName);
   MediaBackend::OpenResult result = d_->backend.Open(request);
   if (!result.stream) {
     d_->error = kMediaFailed;
@@ -137,6 +162,32 @@ void TMediaPlayer::Open() {
   d_->timeFormat = kTimeFormatMilliseconds;
   if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);
   Changed();
+}
+
+void TMediaPlayer::Prepare(const QByteArray& fileName) {
+  const MediaOpenRequest request = Request(fileName, dtAutoSelect);
+  if (!IsCdRequest(request)) {
+    try {
+      fs::RefuseSpecialFile(fileName);
+    } catch (const Exception&) {
+      return;  // the open itself will say so, when the entry's turn comes
+    }
+  }
+  d_->backend.Prepare(request);
+}
+
+int32_t TMediaPlayer::FileLength() {
+  Close();
+  const MediaOpenRequest request = Request(FileName, DeviceType);
+  if (!IsCdRequest(request)) fs::RefuseSpecialFile(FileName);
+  const MediaBackend::LengthResult result = d_->backend.Measure(request);
+  if (!result.ok) {
+    d_->error = kMediaFailed;
+    throw EMCIDeviceError(result.error.isEmpty() ? QStringLiteral("Unknown error code")
+                                                 : result.error);
+  }
+  d_->error = kMediaOk;
+  return ClampToInt32(result.lengthMs);
 }
 
 void TMediaPlayer::Close() {

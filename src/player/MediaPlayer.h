@@ -14,6 +14,7 @@ namespace ostrivo {
 
 class MediaBackend;
 enum class MediaEnd;
+struct MediaOpenRequest;
 
 enum TMPDeviceTypes {
   dtAutoSelect,
@@ -46,7 +47,14 @@ class TMediaPlayer : public QObject {
 
   void Open();   // throws EMCIDeviceError with the back end's text
   void Close();  // nothing when closed
-  void Play();   // asynchronous; asks for a completion notice
+  // The length in milliseconds that Open followed by Length would give for FileName and
+  // DeviceType, with the same failures, measured without a device left open (any open one is
+  // closed first).
+  int32_t FileLength();
+  // A hint that fileName will probably be opened next with automatic selection: the back end
+  // may make it ready meanwhile. Changes nothing the device shows.
+  void Prepare(const QByteArray& fileName);
+  void Play();  // asynchronous; asks for a completion notice
   void Stop();
   void Pause();  // pauses when playing, resumes when paused
 
@@ -74,6 +82,7 @@ class TMediaPlayer : public QObject {
 
  private:
   void Changed();
+  static MediaOpenRequest Request(const QByteArray& fileName, TMPDeviceTypes deviceType);
   std::function<void(MediaEnd)> MakeEndHandler();
   void EndNotice(TMPNotifyValues value);
   void Deliver(TMPNotifyValues value);

@@ -57,6 +57,22 @@ bool DeviceEntryOpen(TMainForm& main) {
   return (index < 0 || IsMediaEntry(main.ListBox1->Items()[index])) && main.MediaPlayer1->IsOpen();
 }
 
+// The entry the completion handler will play after the current one, when that is known now
+// (in order, not at random) and is a media file: the back end may make it ready while the
+// current one plays, so that no silence falls between them.
+void PrepareFollowingEntry(TMainForm& main) {
+  if (Options(main).RandomBox->isChecked()) return;
+  const int count = main.ListBox1->Count();
+  int next = main.ListBox1->ItemIndex() + 1;
+  if (next >= count) {
+    if (!Options(main).ContinuousBox->isChecked()) return;
+    next = 0;
+  }
+  if (next < 0 || next >= count) return;
+  const QByteArray entry = main.ListBox1->Items()[next];
+  if (EntryKind(entry) == TEntryKind::MediaFile) main.MediaPlayer1->Prepare(entry);
+}
+
 }  // namespace
 
 int32_t TMainForm::PauseAfterItem() {
@@ -147,6 +163,7 @@ void TMainForm::PlayButtonClick(QObject*) {
   MediaPlayer1->Play();                                     // 5.10
   Timer1->SetEnabled(true);                                 // 5.11
   ShowStatus(QStringLiteral("Playing ") + DisplayText(E));  // 5.12
+  PrepareFollowingEntry(*this);
 }
 
 void TMainForm::StopButtonClick(QObject*) {

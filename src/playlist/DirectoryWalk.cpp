@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/fs/DirectoryReader.h"
 
@@ -81,15 +82,17 @@ void Walk(std::unique_ptr<fs::DirectoryReader> dir, QByteArray prefix, bool recu
 }  // namespace
 
 bool HasMediaEnding(const char* name, std::size_t length) {
-  if (length < 4) return false;
-  char tail[4];
-  for (int i = 0; i < 4; ++i) tail[i] = LowerAscii(name[length - 4 + i]);
-  static const char kEndings[][4] = {
-      {'.', 'w', 'a', 'v'}, {'.', 'm', 'i', 'd'}, {'.', 'c', 'd', 'a'},
-      {'.', 'a', 'v', 'i'}, {'.', 'j', 'p', 'g'}, {'.', 'b', 'm', 'p'},
-      {'.', 'm', 'o', 'v'}, {'.', 'm', 'p', 'g'}, {'.', 'm', 'p', '3'}};
-  for (const auto& ending : kEndings)
-    if (std::memcmp(tail, ending, 4) == 0) return true;
+  // The classic nine (pictures stay .jpg and .bmp), then what the media framework plays today.
+  static constexpr std::string_view kEndings[] = {
+      ".wav", ".mid",  ".cda", ".avi", ".jpg", ".bmp", ".mov", ".mpg", ".mp3",  ".flac", ".ogg",
+      ".oga", ".opus", ".m4a", ".aac", ".wma", ".mp4", ".m4v", ".mkv", ".webm", ".wmv",  ".mpeg"};
+  for (std::string_view ending : kEndings) {
+    if (length < ending.size()) continue;
+    const char* tail = name + (length - ending.size());
+    bool same = true;
+    for (std::size_t i = 0; same && i < ending.size(); ++i) same = LowerAscii(tail[i]) == ending[i];
+    if (same) return true;
+  }
   return false;
 }
 

@@ -7,8 +7,10 @@
 
 namespace ostrivo {
 
-// True when the name's last four characters, with A-Z lowered, are one of ".wav", ".mid",
-// ".cda", ".avi", ".jpg", ".bmp", ".mov", ".mpg", ".mp3".
+// True when the name, with A-Z lowered, ends in one of ".wav", ".mid", ".cda", ".avi", ".jpg",
+// ".bmp", ".mov", ".mpg", ".mp3" or one of the types the media framework plays: ".flac",
+// ".ogg", ".oga", ".opus", ".m4a", ".aac", ".wma", ".mp4", ".m4v", ".mkv", ".webm", ".wmv",
+// ".mpeg".
 bool HasMediaEnding(const char* name, std::size_t length);
 
 // Appends D + name for every entry of the directory D whose name has a media ending, in the

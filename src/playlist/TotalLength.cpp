@@ -28,15 +28,14 @@ void TMainForm::LengthButtonClick(QObject*) {
     }
     MediaPlayer1->FileName = entry;
     MediaPlayer1->DeviceType = dtAutoSelect;
-    MediaPlayer1->Open();
-    MediaPlayer1->SetTimeFormat(kTimeFormatMilliseconds);
-    const auto seconds = static_cast<int32_t>(MediaPlayer1->Length() * 0.001);
+    // What Open, a millisecond time format, Length and Close would give, without a pipeline
+    // made ready to play for every entry.
+    const auto seconds = static_cast<int32_t>(MediaPlayer1->FileLength() * 0.001);
     add(seconds);
     StatusBar1->SetSimpleText(QStringLiteral("Adding ") + DisplayText(entry) +
                               QStringLiteral(" length - ") + QString::number(seconds) +
                               QStringLiteral(" seconds"));
     StatusBar1->Refresh();
-    MediaPlayer1->Close();
   }
   Application().GetDialogs().ShowMessage(
       Application().Title,

@@ -198,6 +198,42 @@ TEST_F(Controller, AtTheEndWithNeitherOptionPlaybackEndsIdleOnTheLastEntry) {
   EXPECT_FALSE(p.media.IsOpen());
 }
 
+TEST_F(Controller, WhileAMediaFilePlaysTheFileThatFollowsInOrderIsPreparedAndNothingElse) {
+  p.media.SetCD({3000});
+  const QByteArray a = Media("a.wav", 1000), b = Media("b.wav", 1000);
+  auto prepared = [&] {
+    std::vector<QByteArray> paths;
+    for (const MediaOpenRequest& r : p.media.PrepareRequests()) paths.push_back(r.path);
+    return paths;
+  };
+  using Paths = std::vector<QByteArray>;
+  Set({a, b, "/p/x.jpg", a, "/cdrom/Track01.cda", "Stop", a});
+  Play();
+  EXPECT_EQ(prepared(), Paths{b});
+  p.time.Advance(1100);  // b plays: a picture follows
+  ASSERT_TRUE(PlayingFile(b));
+  EXPECT_EQ(prepared(), Paths{b});
+  M().ListBox1->SetItemIndex(3);  // a CD track follows
+  Play();
+  EXPECT_EQ(prepared(), Paths{b});
+
+  // The last entry prepares the first only when the list goes round.
+  M().ListBox1->SetItemIndex(6);
+  Play();
+  EXPECT_EQ(prepared(), Paths{b});
+  O().ContinuousBox->setChecked(true);
+  Play();
+  EXPECT_EQ(prepared(), (Paths{b, a}));
+
+  // At random the next entry is not known yet.
+  O().RandomBox->setChecked(true);
+  M().ListBox1->SetItemIndex(0);
+  Play();
+  EXPECT_EQ(prepared(), (Paths{b, a}));
+  // What was prepared is opened by its path, with automatic selection.
+  EXPECT_EQ(p.media.PrepareRequests()[0].deviceType, QByteArray());
+}
+
 TEST_F(Controller, ACDTrackPlaysFromItsOffsetAndEndsAtItsEnd) {
   p.media.SetCD({3000, 4000, 2000});
   const QByteArray a = Media("a.wav", 1000);

@@ -272,6 +272,45 @@ TEST_F(MediaPlayerTest, APlayThatBreaksOffReportsFailure) {
   EXPECT_EQ(player.Mode(), mpStopped);
 }
 
+TEST_F(MediaPlayerTest, TheDeviceDecidesWhatIsACdTrackByTheExactEndingAndPassesTheTrack) {
+  media.SetCD({60000, 90000, 30000});
+  media.AddFile("/m/TRACK03.CDA", 4000);
+  // Automatic selection with the exact ending: the disc, starting at the named track; the time
+  // format stays milliseconds (only a CD device type asks for TMSF).
+  OpenFile("/cd/Track03.cda");
+  EXPECT_EQ(media.OpenRequests().back().deviceType, "CDAudio");
+  EXPECT_EQ(media.OpenRequests().back().cdTrack, 3);
+  EXPECT_EQ(player.TimeFormat(), kTimeFormatMilliseconds);
+  EXPECT_EQ(player.Length(), 180000) << "the whole disc";
+
+  // Any other case is a media file, opened by its path like any other.
+  OpenFile("/m/TRACK03.CDA");
+  EXPECT_EQ(media.OpenRequests().back().deviceType, "");
+  EXPECT_EQ(player.Length(), 4000);
+
+  // A track number that cannot be read still opens the disc (the player reports the number).
+  OpenFile("/cd/Track7.cda");
+  EXPECT_EQ(media.OpenRequests().back().deviceType, "CDAudio");
+  EXPECT_EQ(media.OpenRequests().back().cdTrack, 1);
+}
+
+TEST_F(MediaPlayerTest, FileLengthMeasuresAsOpenWouldAndLeavesNoDeviceOpen) {
+  OpenFile("/m/a.wav");
+  player.FileName = "/m/b.mid";
+  EXPECT_EQ(player.FileLength(), 5000);
+  EXPECT_FALSE(player.IsOpen()) << "the device open before is closed first";
+  EXPECT_FALSE(media.IsOpen());
+
+  media.SetCD({60000, 90000});
+  player.FileName = "/cd/Track01.cda";
+  EXPECT_EQ(player.FileLength(), 150000) << "a CD track's file measures the disc";
+
+  player.FileName = "/m/none.wav";
+  EXPECT_EQ(ErrorOf([&] { player.FileLength(); }), "Resource not found: /m/none.wav");
+  EXPECT_NE(player.Error(), 0);
+  EXPECT_FALSE(player.IsOpen());
+}
+
 TEST_F(MediaPlayerTest, ACdTrackOpensTheDiscInTmsfAndPlaysOnPastTheTrack) {
   media.SetCD({60000, 90000, 30000});
   player.FileName = "/media/cdrom/Track02.cda";

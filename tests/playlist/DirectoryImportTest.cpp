@@ -56,6 +56,22 @@ TEST_F(Directories, WalkAddsMediaFilesByTheirEndingInAnyCase) {
   EXPECT_EQ(Title(), QStringLiteral("Ostrivo 1.0 - Untitled - ") + d);
 }
 
+TEST_F(Directories, TodaysMediaTypesAreAddedButNotOtherPictureTypes) {
+  const QString e = files.MakeDir(QStringLiteral("e"));
+  const QList<QByteArray> accepted = {"a.flac", "b.OGG", "c.oga",  "d.Opus", "e.m4a",
+                                      "f.AAC",  "g.wma", "h.mp4",  "i.M4V",  "j.mkv",
+                                      "k.WebM", "l.wmv", "m.MPEG", "n.mpg",  "o.mp3"};
+  const QList<QByteArray> refused = {"photo.jpeg", "p.png", "q.lac",   "flac", "r.mp4.txt",
+                                     "s.ogv",      "t.peg", "u.webm~", "v.fla"};
+  for (const QByteArray& name : accepted + refused)
+    files.Write(QStringLiteral("e/") + QString::fromLatin1(name), "x");
+  Recurse(false);
+  AddDirectory(e);
+  QList<QByteArray> expected;
+  for (const QByteArray& name : accepted) expected << QFile::encodeName(e) + "/" + name;
+  EXPECT_EQ(Sorted(p.Entries()), Sorted(expected));
+}
+
 TEST_F(Directories, RecursionWalksPlainDirectoriesOnlyAndEndsDespiteLinkLoops) {
   Recurse(true);
   p.SetEntries({"before"});

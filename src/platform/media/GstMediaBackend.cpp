@@ -1,9 +1,12 @@
 #include "platform/media/GstMediaBackend.h"
 
+#include "platform/media/GstMediaLength.h"
+
 #include <gst/gst.h>
 
 #include <QFile>
 #include <QMetaObject>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -22,16 +25,14 @@ QString TextOf(const GError* error) {
 }
 
 bool IsCdRequest(const MediaOpenRequest& request) {
-  return request.deviceType == "CDAudio" || request.path.toLower().endsWith(".cda");
+  return request.deviceType == "CDAudio";
 }
 
-// The track a CD track file names ("…Track07.cda" -> 7); 1 when it names none.
-int CdTrackOf(const QByteArray& path) {
-  if (path.size() < 6) return 1;
-  const char a = path[path.size() - 6], b = path[path.size() - 5];
-  if (a < '0' || a > '9' || b < '0' || b > '9') return 1;
-  const int track = (a - '0') * 10 + (b - '0');
-  return track > 0 ? track : 1;
+// The device's error text says which entry it failed on: "Resource not found: /music/a.mp3".
+QString NamingTheEntry(QString text, const QByteArray& path) {
+  if (text.isEmpty() || path.isEmpty()) return text;
+  while (text.endsWith(QLatin1Char('.'))) text.chop(1);
+  return text + QStringLiteral(": ") + QFile::decodeName(path);
 }
 
 // A sink from a gst-launch description in the environment variable, or null for playbin's own
@@ -79,17 +80,20 @@ struct BusNote {
   QString text;
 };
 
-class GstStream;
-
 // The GUI thread's handle on a stream: queued events check it, so none reaches a closed one.
 struct StreamLink {
   GstStream* stream = nullptr;
 };
 
+}  // namespace
+
+// Declared in the header so that the back end can keep one prepared.
 class GstStream : public MediaStream {
  public:
-  GstStream(std::shared_ptr<QObject> receiver, int readyTimeoutMs)
+  GstStream(std::shared_ptr<QObject> receiver, std::shared_ptr<GstMediaLength> measure,
+            int readyTimeoutMs)
       : receiver_(std::move(receiver)),
+        measure_(std::move(measure)),
         link_(std::make_shared<StreamLink>()),
         readyTimeoutMs_(readyTimeoutMs) {
     link_->stream = this;
@@ -106,7 +110,12 @@ class GstStream : public MediaStream {
     }
   }
 
-  bool Start(const MediaOpenRequest& request, QString& error) {
+  // Builds the pipeline and sets it prerolling; Finish waits for it. Between the two the
+  // medium gets ready on GStreamer's threads while the GUI thread goes on.
+  // A medium prepared ahead (ahead) draws no picture: its video, if any, would show in a
+  // window of its own while the entry before it still plays.
+  bool Begin(const MediaOpenRequest& request, bool ahead, QString& error) {
+    request_ = request;
     cd_ = IsCdRequest(request);
     pipeline_ = gst_element_factory_make("playbin", nullptr);
     if (!pipeline_) {
@@ -118,7 +127,7 @@ class GstStream : public MediaStream {
     gst_bus_set_sync_handler(bus_, &GstStream::OnBusMessage, this, nullptr);
 
     if (cd_) {
-      const QByteArray uri = "cdda://" + QByteArray::number(CdTrackOf(request.path));
+      const QByteArray uri = "cdda://" + QByteArray::number(std::max(request.cdTrack, 1));
       g_object_set(pipeline_, "uri", uri.constData(), nullptr);
       g_signal_connect(pipeline_, "source-setup", G_CALLBACK(OnSourceSetup), nullptr);
     } else if (!request.path.isEmpty()) {
@@ -138,15 +147,49 @@ class GstStream : public MediaStream {
       if (!error.isEmpty()) return false;
       if (sink) g_object_set(pipeline_, property, sink, nullptr);
     }
+    if (ahead && qEnvironmentVariableIsEmpty("OSTRIVO_VIDEO_SINK")) {
+      g_object_set(pipeline_, "video-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
+      videoStandIn_ = true;
+    }
     g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
     // Volume is the mixer's business. Without playbin's software volume no volume element is
     // made, and GStreamer 1.22 leaks that element with every pipeline.
     gst_util_set_object_arg(G_OBJECT(pipeline_), "flags",
                             "video+audio+text+deinterlace+soft-colorbalance");
 
-    if (!Preroll(error)) return false;
-    if (cd_) ReadDiscTracks();
-    LengthMs();
+    return PrerollBegin(error);
+  }
+
+  const MediaOpenRequest& Request() const { return request_; }
+
+  // A prepared medium whose picture would not be seen: it is opened afresh instead.
+  bool HidesItsVideo() {
+    if (!videoStandIn_) return false;
+    gint videoStreams = 0;
+    g_object_get(pipeline_, "n-video", &videoStreams, nullptr);
+    return videoStreams > 0;
+  }
+
+  // Whether Finish would return at once: the preroll is over, one way or the other.
+  bool Settled() {
+    std::lock_guard lock(mutex_);
+    return !prerollPending_ || readyCount_ > preroll_.readyCount ||
+           errorCount_ > preroll_.errorCount;
+  }
+
+  bool Finish(QString& error) {
+    if (finished_) return true;
+    if (!PrerollFinish(error)) return false;
+    finished_ = true;
+    if (cd_) {
+      ReadDiscTracks();
+    } else if (LengthMs() == 0) {
+      // Some streams carry no length of their own (an MP3 without a Xing header, raw AAC): the
+      // parser only estimates it from enough frames, which a preroll does not reach.
+      QString ignored;
+      if (const auto length = measure_->Discover(request_.path, ignored); length && *length > 0)
+        lengthMs_ = *length;
+    }
     return true;
   }
 
@@ -176,16 +219,23 @@ class GstStream : public MediaStream {
     const std::int64_t length = LengthMs();
     if (ms < 0 || (length > 0 && ms > length)) return kMediaOutOfRange;
     Stop();
+    // A medium just made ready stands at its start: a seek there would only flush it and make
+    // it ready once more, a silence between two entries.
+    if (ms == 0 && pristine_ && !broken_) return kMediaOk;
     if (broken_) {
       QString ignored;
       if (!Preroll(ignored)) return kMediaFailed;
     }
+    pristine_ = false;
     ++generation_;  // reports from before the seek no longer count
     const Counters before = Snapshot();
     if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
                                  GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                 ms * kNsPerMs))
-      return kMediaFailed;
+                                 ms * kNsPerMs)) {
+      // A medium that cannot seek (a still picture) is already where it is asked to be when
+      // that is where it stands; failing here would keep the play from ever starting.
+      return !atEnd_ && ms == lastPositionMs_ ? kMediaOk : kMediaFailed;
+    }
     QString error;
     if (!WaitReady(before, error)) return kMediaFailed;
     atEnd_ = length > 0 && ms >= length;
@@ -240,6 +290,7 @@ class GstStream : public MediaStream {
 
   int Run(EndHandler onEnd) {
     handler_ = std::move(onEnd);
+    pristine_ = false;
     const std::uint64_t serial = ++playSerial_;
     if (atEnd_) {
       // The medium stands at its end: the play is over as soon as it starts.
@@ -278,7 +329,9 @@ class GstStream : public MediaStream {
   }
 
   // To PAUSED, waiting (bounded) until the medium is ready or has failed.
-  bool Preroll(QString& error) {
+  bool Preroll(QString& error) { return PrerollBegin(error) && PrerollFinish(error); }
+
+  bool PrerollBegin(QString& error) {
     ++generation_;
     const Counters before = Snapshot();
     const GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
@@ -287,9 +340,23 @@ class GstStream : public MediaStream {
       error = errorCount_ > before.errorCount ? firstError_ : QString();
       return false;
     }
-    if (ret == GST_STATE_CHANGE_ASYNC && !WaitReady(before, error)) return false;
+    std::lock_guard lock(mutex_);
+    preroll_ = before;
+    prerollPending_ = ret == GST_STATE_CHANGE_ASYNC;
+    return true;
+  }
+
+  bool PrerollFinish(QString& error) {
+    bool pending;
+    {
+      std::lock_guard lock(mutex_);
+      pending = prerollPending_;
+      prerollPending_ = false;
+    }
+    if (pending && !WaitReady(preroll_, error)) return false;
     broken_ = false;
     atEnd_ = false;
+    pristine_ = true;
     lastPositionMs_ = 0;
     mode_ = MediaMode::Stopped;
     return true;
@@ -430,17 +497,22 @@ class GstStream : public MediaStream {
   }
 
   std::shared_ptr<QObject> receiver_;
+  std::shared_ptr<GstMediaLength> measure_;
   std::shared_ptr<StreamLink> link_;
   int readyTimeoutMs_;
   GstElement* pipeline_ = nullptr;
   GstBus* bus_ = nullptr;
   bool cd_ = false;
+  MediaOpenRequest request_;
+  bool finished_ = false;
+  bool videoStandIn_ = false;
   std::vector<MediaTrack> tracks_;
 
   // GUI thread only.
   MediaMode mode_ = MediaMode::Stopped;
   bool atEnd_ = false;
   bool broken_ = false;
+  bool pristine_ = false;  // ready at the start, never played or moved since
   std::int64_t lengthMs_ = -1;
   std::int64_t lastPositionMs_ = 0;
   EndHandler handler_;
@@ -453,23 +525,91 @@ class GstStream : public MediaStream {
   std::condition_variable ready_;
   int readyCount_ = 0;
   int errorCount_ = 0;
+  Counters preroll_{0, 0};
+  bool prerollPending_ = false;
   QString firstError_;
   std::deque<BusNote> notes_;
   bool drainPosted_ = false;
 };
 
-}  // namespace
-
-GstMediaBackend::GstMediaBackend() : receiver_(std::make_shared<QObject>()) {
+GstMediaBackend::GstMediaBackend()
+    : receiver_(std::make_shared<QObject>()),
+      measure_(std::make_shared<GstMediaLength>()),
+      prepareContext_(std::make_unique<QObject>()) {
   if (!gst_is_initialized()) gst_init(nullptr, nullptr);
 }
 
 GstMediaBackend::~GstMediaBackend() = default;
 
+namespace {
+bool SameRequest(const MediaOpenRequest& a, const MediaOpenRequest& b) {
+  return a.path == b.path && a.deviceType == b.deviceType && a.cdTrack == b.cdTrack;
+}
+}  // namespace
+
 MediaBackend::OpenResult GstMediaBackend::Open(const MediaOpenRequest& request) {
-  auto stream = std::make_unique<GstStream>(receiver_, readyTimeoutMs_);
+  std::unique_ptr<GstStream> stream(static_cast<GstStream*>(prepared_.release()));
+  if (stream && !SameRequest(stream->Request(), request)) stream.reset();
   OpenResult result;
-  if (stream->Start(request, result.error)) result.stream = std::move(stream);
+  // A prepared medium that failed is opened again, to fail (or not) as any Open does.
+  if (stream && (!stream->Finish(result.error) || stream->HidesItsVideo())) stream.reset();
+  if (!stream) {
+    result.error.clear();
+    stream = std::make_unique<GstStream>(receiver_, measure_, readyTimeoutMs_);
+    if (!stream->Begin(request, false, result.error)) stream.reset();
+  }
+  if (stream && stream->Finish(result.error))
+    result.stream = std::move(stream);
+  else
+    result.error = NamingTheEntry(result.error, request.path);
+  return result;
+}
+
+void GstMediaBackend::Prepare(const MediaOpenRequest& request) {
+  if (prepared_ && SameRequest(Prepared()->Request(), request)) return;
+  prepared_.reset();
+  // A disc has one drive: the stream playing now may be on it.
+  if (request.path.isEmpty() || request.deviceType == "CDAudio") return;
+  auto stream = std::make_unique<GstStream>(receiver_, measure_, readyTimeoutMs_);
+  QString ignored;
+  if (!stream->Begin(request, true, ignored)) return;  // Open tries again, reports its text
+  prepared_ = std::move(stream);
+  FinishPreparedWhenSettled(0);
+}
+
+// Completes the prepared medium (its length, which may need the discoverer) from the event
+// loop once its preroll is over, so that Open finds it ready; the GUI thread never waits here.
+void GstMediaBackend::FinishPreparedWhenSettled(int attempt) {
+  constexpr int kPollMs = 20;
+  const int limit = readyTimeoutMs_ / kPollMs;
+  MediaStream* expected = prepared_.get();
+  // The timer belongs to the back end's own context: it dies with the back end.
+  QTimer::singleShot(attempt == 0 ? 0 : kPollMs, prepareContext_.get(),
+                     [this, expected, attempt, limit] {
+                       if (!prepared_ || prepared_.get() != expected) return;
+                       if (!Prepared()->Settled()) {
+                         if (attempt < limit) FinishPreparedWhenSettled(attempt + 1);
+                         return;
+                       }
+                       QString ignored;
+                       if (!Prepared()->Finish(ignored)) prepared_.reset();
+                     });
+}
+
+GstStream* GstMediaBackend::Prepared() const {
+  return static_cast<GstStream*>(prepared_.get());
+}
+
+MediaBackend::LengthResult GstMediaBackend::Measure(const MediaOpenRequest& request) {
+  // A disc's length comes from its table of contents, which only the drive's stream reads.
+  if (IsCdRequest(request) || request.path.isEmpty()) return MediaBackend::Measure(request);
+  LengthResult result;
+  if (const auto length = measure_->Measure(request.path, result.error)) {
+    result.ok = true;
+    result.lengthMs = *length;
+  } else {
+    result.error = NamingTheEntry(result.error, request.path);
+  }
   return result;
 }
 

@@ -2,10 +2,11 @@
 // The real media back end: one GStreamer playbin per open medium.
 //
 // Open prerolls the medium (to PAUSED, waiting a bounded time for it or for an error), so its
-// length answers at once; a medium that cannot be played fails with GStreamer's own error
-// text. A path ending in ".cda" (or the device type "CDAudio") opens the disc in the CD drive
-// (OSTRIVO_CDROM_DEVICE, else the system's default) as one continuous stream, so a play runs on
-// past the end of its track; the tracks come from the disc's table of contents.
+// length answers at once (a stream that carries none is measured by the discoverer); a medium
+// that cannot be played fails with GStreamer's own error text and the entry's path. The device
+// type "CDAudio" opens the disc in the CD drive (OSTRIVO_CDROM_DEVICE, else the system's
+// default) as one continuous stream, so a play runs on past the end of its track; the tracks
+// come from the disc's table of contents. Measure reads a length without a playing pipeline.
 //
 // Output goes to the system's default sinks; OSTRIVO_AUDIO_SINK and OSTRIVO_VIDEO_SINK, in
 // gst-launch syntax ("fakesink sync=true", "alsasink device=hw:1", ...), choose others. MIDI
@@ -22,6 +23,9 @@
 
 namespace ostrivo {
 
+class GstMediaLength;
+class GstStream;
+
 class GstMediaBackend : public MediaBackend {
  public:
   // Initialises GStreamer when nobody has yet.
@@ -29,6 +33,10 @@ class GstMediaBackend : public MediaBackend {
   ~GstMediaBackend() override;
 
   OpenResult Open(const MediaOpenRequest& request) override;
+  LengthResult Measure(const MediaOpenRequest& request) override;
+  // Builds the medium's pipeline and lets it preroll on GStreamer's threads; an Open of the
+  // same request then takes it over, already ready. One medium is kept prepared at a time.
+  void Prepare(const MediaOpenRequest& request) override;
   void Post(std::function<void()> fn) override;
 
   // How long Open and a seek wait for the medium to become ready (default 10 s: a CD drive
@@ -39,7 +47,12 @@ class GstMediaBackend : public MediaBackend {
   static QByteArray SoundFontPath();
 
  private:
-  std::shared_ptr<QObject> receiver_;  // queued events land here, on the GUI thread
+  std::shared_ptr<QObject> receiver_;        // queued events land here, on the GUI thread
+  std::shared_ptr<GstMediaLength> measure_;  // one discoverer for the run
+  std::unique_ptr<QObject> prepareContext_;  // the prepared medium's timers
+  std::unique_ptr<MediaStream> prepared_;    // a GstStream, or null
+  GstStream* Prepared() const;
+  void FinishPreparedWhenSettled(int attempt);
   int readyTimeoutMs_ = 10000;
 };
 

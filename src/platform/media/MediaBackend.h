@@ -38,10 +38,13 @@ struct MediaTrack {
 };
 
 // What to open: the file (the play-list entry's bytes, possibly empty) and the device type
-// name ("" for auto-select, "CDAudio", "WaveAudio", ...).
+// name ("" for auto-select, "CDAudio", "WaveAudio", ...). The device decides what is a CD
+// track: for "CDAudio" the back end opens the disc, starting at cdTrack; it never guesses a
+// CD from the file's name.
 struct MediaOpenRequest {
   QByteArray path;
   QByteArray deviceType;
+  int cdTrack = 1;
 };
 
 class MediaStream {
@@ -83,9 +86,25 @@ class MediaBackend {
     QString error;                        // the back end's own text; may be empty
   };
 
+  struct LengthResult {
+    bool ok = false;
+    std::int64_t lengthMs = 0;
+    QString error;  // on failure: the back end's own text; may be empty
+  };
+
   virtual ~MediaBackend() = default;
   // Opens the medium, ready to answer LengthMs at once.
   virtual OpenResult Open(const MediaOpenRequest& request) = 0;
+  // The length Open would report, and the same failures, without making the medium ready to
+  // play. This one opens and closes it; a back end with a cheaper way overrides it.
+  virtual LengthResult Measure(const MediaOpenRequest& request) {
+    OpenResult opened = Open(request);
+    if (!opened.stream) return LengthResult{false, 0, opened.error};
+    return LengthResult{true, opened.stream->LengthMs(), QString()};
+  }
+  // A hint: the medium the device will probably open next. A back end may make it ready
+  // meanwhile, so that the Open of the same request is quick; nothing else changes.
+  virtual void Prepare(const MediaOpenRequest& /*request*/) {}
   // Runs fn as a queued event on the GUI thread, after the caller has returned.
   virtual void Post(std::function<void()> fn) = 0;
 };

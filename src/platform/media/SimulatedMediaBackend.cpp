@@ -1,14 +1,9 @@
 #include "platform/media/SimulatedMediaBackend.h"
 
+#include <QFile>
 #include <algorithm>
 
 namespace ostrivo {
-
-namespace {
-bool EndsWithCda(const QByteArray& path) {
-  return path.toLower().endsWith(".cda");
-}
-}  // namespace
 
 // One open medium. The position is base_ while not playing; while playing it runs with the
 // clock from base_ as it stood at startedAt_.
@@ -170,9 +165,7 @@ MediaBackend::OpenResult SimulatedMediaBackend::Open(const MediaOpenRequest& req
   requests_.push_back(request);
   OpenResult result;
   const auto file = files_.find(request.path);
-  const bool cd =
-      request.deviceType == "CDAudio" || (file == files_.end() && EndsWithCda(request.path));
-  if (cd) {
+  if (request.deviceType == "CDAudio") {
     if (!hasCD_ || cdTracks_.empty()) {
       result.error = QStringLiteral("No disc in the CD drive.");
     } else {
@@ -185,7 +178,9 @@ MediaBackend::OpenResult SimulatedMediaBackend::Open(const MediaOpenRequest& req
       result.stream = std::make_unique<Stream>(*this, request.path, start, -1, std::move(tracks));
     }
   } else if (file == files_.end()) {
-    result.error = QStringLiteral("Resource not found.");
+    result.error = request.path.isEmpty()
+                       ? QStringLiteral("Resource not found.")
+                       : QStringLiteral("Resource not found: ") + QFile::decodeName(request.path);
   } else if (file->second.failsOpen) {
     result.error = file->second.error;
   } else {

@@ -15,9 +15,10 @@
 //   media.OpenPath(), media.IsPlaying(), media.OpenCount(), media.CloseCount(), ...
 //
 // What opens: a described file by its exact path (whatever the device type, except CDAudio);
-// the CD for the device type "CDAudio" or a path ending in ".cda" (any case) that is not
-// described; anything else fails with "Resource not found." like the real back end. A CD on a
-// drive without a disc fails with "No disc in the CD drive.".
+// the CD for the device type "CDAudio" (the device decides what is a CD track, never the back
+// end); anything else fails with "Resource not found: " and the path, like the real back end
+// ("Resource not found." without a path). A CD on a drive without a disc fails with "No disc
+// in the CD drive.".
 
 #include <QByteArray>
 #include <QString>
@@ -51,6 +52,8 @@ class SimulatedMediaBackend : public MediaBackend {
   // --- observing --------------------------------------------------------------------------
   // Every Open asked for, in order (failed ones included).
   const std::vector<MediaOpenRequest>& OpenRequests() const { return requests_; }
+  // Every Prepare hint, in order.
+  const std::vector<MediaOpenRequest>& PrepareRequests() const { return prepares_; }
   int OpenCount() const { return static_cast<int>(requests_.size()); }  // asked, incl. failed
   int FailedOpenCount() const { return failedOpens_; }
   int CloseCount() const { return closes_; }
@@ -66,6 +69,7 @@ class SimulatedMediaBackend : public MediaBackend {
 
   // --- MediaBackend -----------------------------------------------------------------------
   OpenResult Open(const MediaOpenRequest& request) override;
+  void Prepare(const MediaOpenRequest& request) override { prepares_.push_back(request); }
   void Post(std::function<void()> fn) override;
 
   class Stream;
@@ -85,6 +89,7 @@ class SimulatedMediaBackend : public MediaBackend {
   bool resumeFails_ = false;
   std::vector<std::int64_t> cdTracks_;
   std::vector<MediaOpenRequest> requests_;
+  std::vector<MediaOpenRequest> prepares_;
   std::vector<Stream*> streams_;  // open, oldest first
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   int failedOpens_ = 0;

@@ -276,6 +276,37 @@ TEST_F(GstMediaTest, ACdTrackWithoutADriveFailsToOpenWithATextAndLeavesTheDevice
   EXPECT_FALSE(player.IsOpen());
 }
 
+TEST_F(GstMediaTest, APreparedMediumIsTheOneOpenedOnlyWhenItIsTheOneAskedFor) {
+  const QByteArray a = Wav("a.wav", 700), b = Wav("b.wav", 900);
+  Open(a);
+  player.Prepare(b);
+  ProcessEventsFor(100);  // b gets ready while a stands open
+
+  // Another file asked for: that file opens, not the prepared one.
+  const QByteArray c = Wav("c.wav", 500);
+  Open(c);
+  EXPECT_EQ(player.Length(), 500);
+
+  player.Prepare(b);
+  Open(b);  // at once, maybe before b is ready: Open waits for it
+  EXPECT_EQ(player.Length(), 900);
+  EXPECT_EQ(player.Position(), 0);
+  player.Play();
+  ASSERT_TRUE(WaitForNotice());
+  EXPECT_EQ(notices, V{nvSuccessful});
+  EXPECT_EQ(player.Position(), 900);
+
+  // A prepared file that cannot be played fails its Open as ever, naming the file.
+  const QByteArray missing = dir.File("gone.wav").toLocal8Bit();
+  player.Prepare(missing);
+  ProcessEventsFor(50);
+  EXPECT_EQ(OpenError(missing),
+            QStringLiteral("Resource not found: ") + QString::fromLocal8Bit(missing));
+
+  // A medium still prepared when the back end goes away is released with it.
+  player.Prepare(a);
+}
+
 // Many devices, one after the other, must not leave pipelines, threads or files behind.
 TEST_F(GstMediaTest, OpenPlayCloseCyclesLeaveNoFileDescriptorsBehind) {
   ScopedEnv fastAudio("OSTRIVO_AUDIO_SINK", "fakesink");
