@@ -5,6 +5,7 @@
 #include "app/SplashUnit.h"
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
+#include "playlist/EntryLines.h"
 #include "settings/OptionsUnit.h"
 #include "settings/Registry.h"
 
@@ -107,7 +108,9 @@ void TMainForm::ParseCommandLine() {
         PlayListFile = value;
       }
     } else if (arg == QLatin1String("/file")) {
-      ListBox1->Items().Add(QFile::encodeName(value));
+      const QByteArray entry = QFile::encodeName(value);
+      if (HoldsLineBreak(entry)) RefuseLineBreaks({entry});
+      ListBox1->Items().Add(entry);
       SetCaption(Caption() + QStringLiteral(" - ") + value);
     } else if (arg == QLatin1String("/quit")) {
       QuitAtEnd = true;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/fs/DirectoryReader.h"
+#include "playlist/EntryLines.h"
 
 namespace ostrivo {
 
@@ -24,7 +25,7 @@ struct Walk {
   void Run(fs::DirectoryReader& dir) {
     fs::DirectoryEntry e;
     while (dir.Next(e)) {
-      if (e.length == 0 || e.name[0] == '.') continue;
+      if (e.length == 0 || e.name[0] == '.' || HoldsLineBreak(e.name, e.length)) continue;
       if (HasMediaEnding(e.name, e.length)) {
         QByteArray entry;
         entry.reserve(prefix.size() + static_cast<qsizetype>(e.length));
@@ -62,7 +63,7 @@ bool HasMediaEnding(const char* name, std::size_t length) {
 
 void WalkDirectory(const QByteArray& directory, bool recurse, std::vector<QByteArray>& entries) {
   // An empty text would otherwise become "/" and walk the whole file system.
-  if (directory.isEmpty()) return;
+  if (directory.isEmpty() || HoldsLineBreak(directory)) return;
   fs::DirectoryReader top(directory);
   if (!top.IsOpen()) return;
   Walk walk{recurse, entries, {top.Id()}, directory};
