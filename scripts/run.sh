@@ -4,7 +4,7 @@
 # runs on a virtual one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh run
 build=$(bash scripts/build.sh release --target ostrivo)
 build="$PWD/$build"
 

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with the sanitizers and runs the whole test suite.
+# Installs what is missing, builds with the sanitizers and runs every test (CTest) on a virtual
+# desktop of its own: the end-to-end tests start the real program under a real window manager.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 build=$(bash scripts/build.sh asan)
-# The end-to-end tests start the real program, which needs a display: give them a virtual one.
-exec xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$build" -j2 --output-on-failure --timeout 600 "$@"
+exec bash scripts/desktop.sh ctest --test-dir "$build" -j2 --output-on-failure --timeout 600 "$@"

@@ -1,8 +1,10 @@
 // The program entry: the real services, the six windows in their fixed order, the message loop.
 #include <QApplication>
+#include <QIcon>
 
 #include "app/Forms.h"
 #include "app/SplashUnit.h"
+#include "framework/AppIdentity.h"
 #include "framework/Dialogs.h"
 #include "framework/Time.h"
 #include "main/MainUnit.h"
@@ -14,6 +16,13 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("Ostrivo"));
+  // The desktop matches the windows to the program's entry, and every window (main, picture,
+  // dialogs) carries its icon: the theme's when installed, the bundled copy otherwise.
+  app.setDesktopFileName(ostrivo::kApplicationId);
+  QIcon bundled;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    bundled.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+  app.setWindowIcon(QIcon::fromTheme(ostrivo::kApplicationId, bundled));
   // Closing the main window ends the program, whatever other window is open.
   app.setQuitOnLastWindowClosed(false);
 
@@ -23,7 +32,7 @@ int main(int argc, char** argv) {
   ostrivo::GstMediaBackend media;
   ostrivo::AlsaMixerDriver mixer;
   ostrivo::FileRegistryHives hives;
-  ostrivo::DesktopShell shell;
+  ostrivo::DesktopShell shell(QCoreApplication::applicationFilePath());
 
   QStringList arguments = app.arguments();
   arguments.removeFirst();

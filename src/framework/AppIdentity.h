@@ -10,25 +10,26 @@ namespace ostrivo {
 
 inline const QString kApplicationId = QStringLiteral("org.ostrivo.Ostrivo");
 
-// The play lists the program writes.
+// The play lists the program writes, and the CD track files the program plays (a type the
+// desktop does not define by itself): the program's MIME package defines both.
 inline const QString kPlayListMimeType = QStringLiteral("application/x-ostrivo-playlist");
+inline const QString kCdTrackMimeType = QStringLiteral("application/x-cda");
 
-// Every type a user can hand the program: sound, video, pictures and its own play lists.
+// Every type a user can hand the program: its own play lists first, then sound, video and
+// pictures. Canonical names only (no aliases), as desktop entries want them.
 inline QStringList OpenedMimeTypes() {
   return {kPlayListMimeType,
           QStringLiteral("audio/x-wav"),
-          QStringLiteral("audio/wav"),
           QStringLiteral("audio/midi"),
-          QStringLiteral("audio/x-midi"),
           QStringLiteral("audio/mpeg"),
           QStringLiteral("audio/flac"),
-          QStringLiteral("audio/x-flac"),
           QStringLiteral("audio/ogg"),
           QStringLiteral("audio/x-vorbis+ogg"),
           QStringLiteral("audio/x-opus+ogg"),
           QStringLiteral("audio/mp4"),
           QStringLiteral("audio/aac"),
           QStringLiteral("audio/x-ms-wma"),
+          kCdTrackMimeType,
           QStringLiteral("video/x-msvideo"),
           QStringLiteral("video/quicktime"),
           QStringLiteral("video/mpeg"),

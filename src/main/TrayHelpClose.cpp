@@ -1,4 +1,7 @@
 // The tray icon, the help command and the main window's close.
+#include <QDir>
+#include <QFileInfo>
+
 #include "app/Forms.h"
 #include "app/SplashUnit.h"
 #include "main/MainUnit.h"
@@ -51,8 +54,20 @@ void TMainForm::Help1Click(QObject*) {
   const QString folder = slash < 0    ? QStringLiteral(".")
                          : slash == 0 ? QStringLiteral("/")
                                       : exe.left(slash);
-  // Neither a missing file nor a desktop without a handler is reported.
-  forms_.services.shell.OpenDocument(folder + QStringLiteral("/help/index.htm"));
+  // The manual beside the program (a build tree), else the installed one in the data folder.
+  QString manual = folder + QStringLiteral("/help/index.htm");
+  const QString installed = folder + QStringLiteral("/../share/ostrivo/help/index.htm");
+  if (!QFileInfo::exists(manual) && QFileInfo::exists(installed))
+    manual = QFileInfo(installed).canonicalFilePath();
+  // A missing file is not reported (the handler says so); a desktop without a program for
+  // web pages is, since nothing would happen at all.
+  if (!forms_.services.shell.OpenDocument(manual))
+    Application().GetDialogs().ShowMessage(
+        Application().Title,
+        QStringLiteral("The user's guide cannot be shown: no program on this desktop opens web "
+                       "pages. The guide is ") +
+            QDir::toNativeSeparators(manual) + QLatin1Char('.'),
+        MessageIcon::Warning);
 }
 
 void TMainForm::Exit1Click(QObject*) {

@@ -6,6 +6,7 @@
 #include "app/Forms.h"
 #include "framework/Exceptions.h"
 #include "main/MainUnit.h"
+#include "platform/shell/ShellServices.h"
 #include "settings/Registry.h"
 
 namespace ostrivo {
@@ -49,13 +50,22 @@ class RegistryInUse {
   TMainForm& form_;
 };
 
-void WritePlayListCommand(TRegistry& registry, const QString& exe) {
+// Each registration is also made in the desktop's own terms (the user's default applications,
+// the entries that run the commands); the hive keeps exactly what it always held.
+ShellServices& Desktop(TMainForm& form) {
+  return form.GetForms().services.shell;
+}
+
+void WritePlayListCommand(TMainForm& form, TRegistry& registry, const QString& exe) {
+  Desktop(form).AddVerb(DesktopVerb::PlayList);
   if (OpenChain(registry, {QStringLiteral("\\Ostrivo.osp\\shell\\Open\\command")}))
     registry.WriteString(QString(), Command(exe, " /open \"%l\" /play"));
 }
 
 // The "Ostrivo View" verb below "\folder" or "\drive".
-void WriteViewVerb(TRegistry& registry, const QString& exe, const QString& root) {
+void WriteViewVerb(TMainForm& form, TRegistry& registry, const QString& exe, const QString& root) {
+  Desktop(form).AddVerb(root == QLatin1String("\\drive") ? DesktopVerb::DriveView
+                                                         : DesktopVerb::FolderView);
   if (!OpenChain(registry, {root, QStringLiteral("shell"), QStringLiteral("Ostrivo_View")})) return;
   registry.WriteString(QString(), QStringLiteral("Ostrivo View"));
   if (OpenChain(registry, {QStringLiteral("command")}))
@@ -67,6 +77,7 @@ void WriteViewVerb(TRegistry& registry, const QString& exe, const QString& root)
 void TMainForm::RegisterExtension(const QString& Ext) {
   TRegistry& r = CallersRegistry(*this);
   const QString& exe = Application().ExeName;
+  Desktop(*this).AssociateExtension(Ext);
   r.SetRootKey(HKEY_CLASSES_ROOT);
   if (OpenChain(r, {QStringLiteral("\\.") + Ext})) {
     r.WriteString(QString(), QStringLiteral("Ostrivo.") + Ext);
@@ -92,6 +103,7 @@ void TMainForm::OfferAssociation(const QString& Ext) {
 
 void TMainForm::UnregisterExtension(const QString& Ext) {
   TRegistry& r = CallersRegistry(*this);
+  Desktop(*this).DissociateExtension(Ext);
   r.SetRootKey(HKEY_CLASSES_ROOT);
   // The type's values go whoever wrote them last; a missing one is no error.
   if (OpenChain(r, {QStringLiteral("\\.") + Ext})) {
@@ -116,10 +128,10 @@ void TMainForm::FirstStartShellSetup() {
     }
   };
   step([&] { OfferAssociation(QStringLiteral("osp")); });
-  step([&] { WritePlayListCommand(r, exe); });
+  step([&] { WritePlayListCommand(*this, r, exe); });
   for (const char* ext : kAssociatedTypes) step([&] { OfferAssociation(QLatin1String(ext)); });
-  step([&] { WriteViewVerb(r, exe, QStringLiteral("\\folder")); });
-  step([&] { WriteViewVerb(r, exe, QStringLiteral("\\drive")); });
+  step([&] { WriteViewVerb(*this, r, exe, QStringLiteral("\\folder")); });
+  step([&] { WriteViewVerb(*this, r, exe, QStringLiteral("\\drive")); });
   if (failure) Application().HandleException(*failure);
 }
 
@@ -132,6 +144,7 @@ void TMainForm::ShellButtonClick(QObject*) {
   if (installed) {
     r->SetRootKey(HKEY_CLASSES_ROOT);
     for (const char* ext : kAssociatedTypes) UnregisterExtension(QLatin1String(ext));
+    Desktop(*this).RemoveVerb(DesktopVerb::FolderView);
     if (OpenChain(*r, {QStringLiteral("\\folder"), QStringLiteral("shell")}))
       r->DeleteKey(QStringLiteral("Ostrivo_View"));
     r->SetRootKey(HKEY_CURRENT_USER);
@@ -143,10 +156,10 @@ void TMainForm::ShellButtonClick(QObject*) {
   } else {
     r->SetRootKey(HKEY_CLASSES_ROOT);
     RegisterExtension(QStringLiteral("osp"));
-    WritePlayListCommand(*r, exe);
+    WritePlayListCommand(*this, *r, exe);
     for (const char* ext : kAssociatedTypes) RegisterExtension(QLatin1String(ext));
-    WriteViewVerb(*r, exe, QStringLiteral("\\folder"));
-    WriteViewVerb(*r, exe, QStringLiteral("\\drive"));
+    WriteViewVerb(*this, *r, exe, QStringLiteral("\\folder"));
+    WriteViewVerb(*this, *r, exe, QStringLiteral("\\drive"));
     Application().GetDialogs().ShowMessage(
         Application().Title, QStringLiteral("Shell extensions installed"), MessageIcon::None);
   }

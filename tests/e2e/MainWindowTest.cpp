@@ -44,6 +44,8 @@ fi
 import -window root "$out/screen.png"
 import -window "$(awk '/Window id:/ {print $4}' "$out/main-window.txt")" "$out/main-window.png"
 xwininfo -root -tree > "$out/windows.txt"
+xprop -id "$(awk '/Window id:/ {print $4}' "$out/main-window.txt")" _NET_WM_ICON WM_CLASS \
+  | cut -c1-200 > "$out/main-window.props"
 kill "$pid"; wait "$pid" 2>/dev/null
 exit 0
 )sh";
@@ -70,7 +72,8 @@ TEST(EndToEnd, TheProgramStartsAndShowsItsMainWindow) {
   ASSERT_TRUE(QFileInfo(exe).isExecutable()) << exe.toStdString() << " has not been built";
   const QString out = binary + QStringLiteral("/artifacts");
   QDir().mkpath(out);
-  for (const char* name : {"splash.png", "screen.png", "main-window.png", "main-window.txt"})
+  for (const char* name :
+       {"splash.png", "screen.png", "main-window.png", "main-window.txt", "main-window.props"})
     QFile::remove(out + QLatin1Char('/') + QLatin1String(name));
 
   // A profile that has been started before: no first-start questions cover the window.
@@ -136,6 +139,11 @@ TEST(EndToEnd, TheProgramStartsAndShowsItsMainWindow) {
   EXPECT_GT(ink, 100);
   // The menu bar and the tool bar's coloured glyphs along the top.
   EXPECT_GT(DistinctColours(shot, QRect(0, 0, 420, 60)), 15);
+
+  // The window carries the program's icon and class, so the desktop shows and groups it.
+  const QString props = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/main-window.props")));
+  EXPECT_TRUE(props.contains(QStringLiteral("_NET_WM_ICON(CARDINAL) = "))) << props.toStdString();
+  EXPECT_TRUE(props.contains(QStringLiteral("\"ostrivo\""))) << props.toStdString();
 
   // The splash lay on top in the middle of the screen at first, and was gone later.
   const QRect middle(1024 / 2 - 150, 768 / 2 - 110, 300, 220);

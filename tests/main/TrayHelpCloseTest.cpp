@@ -2,6 +2,9 @@
 // the hint, the help file's path, and the order of work when the main window closes.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 
 #include "app/Forms.h"
@@ -11,10 +14,12 @@
 #include "mixer/AMixer.h"
 #include "settings/OptionsUnit.h"
 #include "support/RefusingHives.h"
+#include "support/TempDir.h"
 #include "support/TestProgram.h"
 
 using namespace ostrivo;
 using ostrivo::test::RefusingHives;
+using ostrivo::test::TempDir;
 using ostrivo::test::TestProgram;
 
 namespace {
@@ -192,6 +197,38 @@ TEST(Help, OpensTheManualBesideTheProgram) {
     p.Main().Help1->trigger();
     EXPECT_EQ(p.shell.opened, QStringList{"//help/index.htm"});
   }
+}
+
+TEST(Help, AnInstalledProgramOpensTheManualInItsDataFolder) {
+  TempDir root;
+  QDir().mkpath(root.Path() + "/usr/bin");
+  QDir().mkpath(root.Path() + "/usr/share/ostrivo/help");
+  QFile(root.Path() + "/usr/share/ostrivo/help/index.htm").open(QIODevice::WriteOnly);
+  TestProgram p({}, root.Path() + "/usr/bin/ostrivo");
+  p.Create();
+  p.Main().Help1->trigger();
+  EXPECT_EQ(p.shell.opened,
+            QStringList{
+                QFileInfo(root.Path() + "/usr/share/ostrivo/help/index.htm").canonicalFilePath()});
+  EXPECT_TRUE(p.dialogs.messages.empty());
+
+  // A build tree's own copy beside the program comes first.
+  QDir().mkpath(root.Path() + "/usr/bin/help");
+  QFile(root.Path() + "/usr/bin/help/index.htm").open(QIODevice::WriteOnly);
+  p.shell.opened.clear();
+  p.Main().Help1->trigger();
+  EXPECT_EQ(p.shell.opened, QStringList{root.Path() + "/usr/bin/help/index.htm"});
+}
+
+TEST(Help, ADesktopWithoutAProgramForWebPagesIsToldSoOnce) {
+  TestProgram p({}, "/opt/ostrivo/ostrivo");
+  p.shell.hasHandler = false;
+  p.Create();
+  p.Main().Help1->trigger();
+  ASSERT_EQ(p.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(p.dialogs.messages[0].text.contains("no program on this desktop opens web pages"))
+      << p.dialogs.messages[0].text.toStdString();
+  EXPECT_TRUE(p.dialogs.messages[0].text.contains("/opt/ostrivo/help/index.htm"));
 }
 
 TEST(Closing, EveryWayReleasesTheMixerAndWritesTheSettings) {

@@ -248,3 +248,26 @@ TEST(FirstStartShellSetup, FailingWritesAskEveryQuestionAndReportOnce) {
   EXPECT_EQ(p.dialogs.Texts(), expected);
   EXPECT_EQ(p.dialogs.Errors(), QStringList{"Failed to set data for ''"});
 }
+
+// What the registrations carry into the desktop's own terms: the answered types, the
+// play-list command and both verbs; the uninstall takes back the seven types and the folder
+// verb only, as it does in the hive.
+TEST(DesktopRegistrations, FollowTheAnswersAndTheToggleAsTheHiveDoes) {
+  TestProgram p;
+  //                     osp   wav    mid    bmp    jpg   cda    avi    mov
+  p.dialogs.confirmAnswers = {false, false, false, false, true, false, false, false};
+  p.Create();
+  TMainForm& m = p.Main();
+  RunFirstStartSetup(m);
+  EXPECT_EQ(p.shell.calls, (QStringList{"+verb0", "+jpg", "+verb1", "+verb2"}));
+
+  p.hives.CreateKey(Hive::CurrentUser, {"Software", "Ostrivo"});
+  p.shell.calls.clear();
+  m.ShellButtonClick(m.ShellButton);  // uninstall
+  EXPECT_EQ(p.shell.calls,
+            (QStringList{"-wav", "-mid", "-bmp", "-jpg", "-cda", "-avi", "-mov", "-verb1"}));
+  p.shell.calls.clear();
+  m.ShellButtonClick(m.ShellButton);  // install, without a question
+  EXPECT_EQ(p.shell.calls, (QStringList{"+osp", "+verb0", "+wav", "+mid", "+bmp", "+jpg", "+cda",
+                                        "+avi", "+mov", "+verb1", "+verb2"}));
+}

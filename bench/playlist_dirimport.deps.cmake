@@ -1,1 +1,0 @@
-list(APPEND OSTRIVO_BENCH_DEPS ostrivo_testprogram)

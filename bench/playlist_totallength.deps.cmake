@@ -1,1 +1,0 @@
-list(APPEND OSTRIVO_BENCH_DEPS ostrivo_testprogram ostrivo_platform_media PkgConfig::GST)

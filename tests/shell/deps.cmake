@@ -1,1 +1,0 @@
-list(APPEND OSTRIVO_TEST_DEPS ostrivo_testprogram)
