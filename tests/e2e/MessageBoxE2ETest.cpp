@@ -21,18 +21,17 @@ using ostrivo::test::TempDir;
 
 namespace {
 
-// Starts openbox and the program on a slide show whose first picture cannot be loaded.
-// Records the windows while the error box is up, answers it with Return, and records them
-// again.
+// Starts openbox and the program with the given arguments, waits for its error box, records
+// the windows while it is up, answers it with Return, and records them again.
 const char kScript[] = R"sh(
-exe="$1"; out="$2"; bad="$3"
+exe="$1"; out="$2"; shift 2
 fail() { echo "$1"; kill "$pid" "$wm" 2>/dev/null; exit 3; }
 openbox --sm-disable >/dev/null 2>&1 & wm=$!
 i=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
   i=$((i + 1)); [ "$i" -gt 100 ] && fail "openbox did not start"; sleep 0.1
 done
-"$exe" /file "$bad" /play & pid=$!
+"$exe" "$@" & pid=$!
 # The main window first carries the box's caption too, until the start-up extends its title.
 i=0
 until main=$(xdotool search --name " - Untitled\$" 2>/dev/null | head -1) && [ -n "$main" ]; do
@@ -103,39 +102,41 @@ int DistinctColours(const QImage& image, const QRect& area) {
   return colours.size();
 }
 
-}  // namespace
+// What the screen showed while the box was up and after it was answered.
+struct BoxRun {
+  QString picture, box, during, after;
+  QImage duringShot, afterShot;
+  QRect boxRect, mainRect;
+};
 
-TEST(EndToEnd, AnErrorBoxOpensAboveThePictureAndIsAnsweredWithTheKeyboard) {
+// Runs the program with the arguments on a virtual display of its own under openbox, with a
+// profile started before (no first-start questions) whose picture window fills the screen
+// without a frame. Screenshots go to artifacts/<name>/.
+void RunUntilTheBox(const QString& name, const QStringList& args, const TempDir& config,
+                    BoxRun& run) {
   for (const char* tool : {"openbox", "xdotool", "xprop", "xwininfo", "import", "xvfb-run"})
     if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
       GTEST_SKIP() << tool << " is not installed";
   const QString binary = qEnvironmentVariable("OSTRIVO_BINARY_DIR");
   const QString exe = binary + QStringLiteral("/ostrivo");
   ASSERT_TRUE(QFile::exists(exe)) << exe.toStdString();
-  const QString out = binary + QStringLiteral("/artifacts");
+  const QString out = binary + QStringLiteral("/artifacts/") + name;
+  QDir(out).removeRecursively();
   QDir().mkpath(out);
-  for (const char* name :
-       {"box-above-picture.png", "after-box.png", "ids.txt", "while-box.txt", "after-box.txt"})
-    QFile::remove(out + QLatin1Char('/') + QLatin1String(name));
-
-  // A profile started before: no first-start questions; the picture window fills the screen
-  // without a frame.
-  TempDir config;
   {
     FileRegistryHives hives(config.Path());
     ASSERT_TRUE(hives.CreateKey(Hive::ClassesRoot, {"Ostrivo.osp", "shell", "Open", "command"}));
     ASSERT_TRUE(hives.CreateKey(Hive::CurrentUser, {"Software", "Ostrivo"}));
-    for (const auto& [name, value] : {std::pair{"TitleBoxChecked", "0"},
-                                      {"DisplayTime", "10"},
-                                      {"Pause", "0"},
-                                      {"RandomBoxChecked", "0"},
-                                      {"FitBoxChecked", "0"},
-                                      {"StretchBoxChecked", "1"}})
-      ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, name,
+    for (const auto& [setting, value] : {std::pair{"TitleBoxChecked", "0"},
+                                         {"DisplayTime", "1"},
+                                         {"Pause", "0"},
+                                         {"RandomBoxChecked", "0"},
+                                         {"ContinuousBoxChecked", "0"},
+                                         {"FitBoxChecked", "0"},
+                                         {"StretchBoxChecked", "1"}})
+      ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, setting,
                                  RegistryValue::String(value)));
   }
-  const QString bad = config.Write(QStringLiteral("broken.jpg"), "this is not a JPEG file");
-
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.insert(QStringLiteral("OSTRIVO_CONFIG_DIR"), config.Path());
@@ -146,61 +147,92 @@ TEST(EndToEnd, AnErrorBoxOpensAboveThePictureAndIsAnsweredWithTheKeyboard) {
   int exitCode = -1;
   // Another run may take the display number xvfb-run chose in the same moment: try again.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    QProcess run;
-    run.setProcessEnvironment(env);
-    run.setProcessChannelMode(QProcess::MergedChannels);
-    run.start(QStringLiteral("xvfb-run"),
-              {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24"),
-               QStringLiteral("sh"), QStringLiteral("-c"), QString::fromLatin1(kScript),
-               QStringLiteral("sh"), exe, out, bad});
-    ASSERT_TRUE(run.waitForStarted(10000));
-    ASSERT_TRUE(run.waitForFinished(180000)) << "the run did not end";
-    log = QString::fromLocal8Bit(run.readAll());
-    exitCode = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("xvfb-run"),
+                  QStringList{QStringLiteral("-a"), QStringLiteral("-s"),
+                              QStringLiteral("-screen 0 1024x768x24"), QStringLiteral("sh"),
+                              QStringLiteral("-c"), QString::fromLatin1(kScript),
+                              QStringLiteral("sh"), exe, out} +
+                      args);
+    ASSERT_TRUE(process.waitForStarted(10000));
+    ASSERT_TRUE(process.waitForFinished(180000)) << "the run did not end";
+    log = QString::fromLocal8Bit(process.readAll());
+    exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     if (!log.contains(QStringLiteral("could not connect to display"))) break;
   }
   ASSERT_EQ(exitCode, 0) << log.toStdString();
 
   const QString ids = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/ids.txt")));
-  const QString picture = Value(ids, QStringLiteral("picture"));
-  const QString box = Value(ids, QStringLiteral("box"));
-  ASSERT_FALSE(picture.isEmpty()) << ids.toStdString();
-  ASSERT_FALSE(box.isEmpty()) << ids.toStdString();
+  run.picture = Value(ids, QStringLiteral("picture"));
+  run.box = Value(ids, QStringLiteral("box"));
+  ASSERT_FALSE(run.picture.isEmpty()) << ids.toStdString();
+  ASSERT_FALSE(run.box.isEmpty()) << ids.toStdString();
+  run.during = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/while-box.txt")));
+  run.after = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/after-box.txt")));
+  run.duringShot = QImage(out + QStringLiteral("/box-above-picture.png"));
+  run.afterShot = QImage(out + QStringLiteral("/after-box.png"));
+  ASSERT_FALSE(run.duringShot.isNull());
+  ASSERT_FALSE(run.afterShot.isNull());
+  auto rect = [](const QString& info) {
+    return QRect(Field(info, QStringLiteral("Absolute upper-left X")),
+                 Field(info, QStringLiteral("Absolute upper-left Y")),
+                 Field(info, QStringLiteral("Width")), Field(info, QStringLiteral("Height")));
+  };
+  run.boxRect = rect(run.during);
+  run.mainRect = rect(QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/main-window.txt"))));
+  ASSERT_TRUE(run.duringShot.rect().contains(run.boxRect)) << run.during.toStdString();
+  ASSERT_TRUE(run.afterShot.rect().contains(run.mainRect));
+}
 
-  // While it is open the box is the topmost window and holds the keyboard...
-  const QString during = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/while-box.txt")));
-  EXPECT_EQ(Value(during, QStringLiteral("active")), box) << during.toStdString();
-  const QStringList stackDuring = Stacking(during);
-  ASSERT_FALSE(stackDuring.isEmpty()) << during.toStdString();
-  EXPECT_EQ(stackDuring.last(), box) << during.toStdString();
-  EXPECT_GT(stackDuring.indexOf(box), stackDuring.indexOf(picture));
+// While it is open the box is the topmost window, holds the keyboard and can be seen (its
+// icon, text and button); after Return it is gone and the picture window is in front with the
+// keyboard again, covering the main window.
+void ExpectTheBoxAboveAndThePictureBack(const BoxRun& run) {
+  EXPECT_EQ(Value(run.during, QStringLiteral("active")), run.box) << run.during.toStdString();
+  const QStringList during = Stacking(run.during);
+  ASSERT_FALSE(during.isEmpty()) << run.during.toStdString();
+  EXPECT_EQ(during.last(), run.box) << run.during.toStdString();
+  EXPECT_GT(during.indexOf(run.box), during.indexOf(run.picture));
+  EXPECT_GT(DistinctColours(run.duringShot, run.boxRect), 8);
 
-  // ...and the screenshot shows it: its icon, text and button.
-  const QImage shot(out + QStringLiteral("/box-above-picture.png"));
-  ASSERT_FALSE(shot.isNull());
-  const QRect boxRect(Field(during, QStringLiteral("Absolute upper-left X")),
-                      Field(during, QStringLiteral("Absolute upper-left Y")),
-                      Field(during, QStringLiteral("Width")),
-                      Field(during, QStringLiteral("Height")));
-  ASSERT_TRUE(shot.rect().contains(boxRect)) << during.toStdString();
-  EXPECT_GT(DistinctColours(shot, boxRect), 8);
+  EXPECT_EQ(Value(run.after, QStringLiteral("active")), run.picture) << run.after.toStdString();
+  const QStringList after = Stacking(run.after);
+  ASSERT_FALSE(after.isEmpty());
+  EXPECT_EQ(after.last(), run.picture) << run.after.toStdString();
+  EXPECT_EQ(DistinctColours(run.afterShot, run.boxRect), 1);
+  EXPECT_EQ(DistinctColours(run.afterShot, run.mainRect), 1);
+}
 
-  // After Return the box is gone, and the picture window is in front with the keyboard: it
-  // covers the main window, and where the box was the screen is the picture window's colour.
-  const QString after = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/after-box.txt")));
-  EXPECT_EQ(Value(after, QStringLiteral("active")), picture) << after.toStdString();
-  const QStringList stackAfter = Stacking(after);
-  ASSERT_FALSE(stackAfter.isEmpty());
-  EXPECT_EQ(stackAfter.last(), picture) << after.toStdString();
-  const QImage afterShot(out + QStringLiteral("/after-box.png"));
-  ASSERT_FALSE(afterShot.isNull());
-  EXPECT_EQ(DistinctColours(afterShot, boxRect), 1);
-  const QString mainInfo =
-      QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/main-window.txt")));
-  const QRect mainRect(Field(mainInfo, QStringLiteral("Absolute upper-left X")),
-                       Field(mainInfo, QStringLiteral("Absolute upper-left Y")),
-                       Field(mainInfo, QStringLiteral("Width")),
-                       Field(mainInfo, QStringLiteral("Height")));
-  ASSERT_TRUE(afterShot.rect().contains(mainRect)) << mainInfo.toStdString();
-  EXPECT_EQ(DistinctColours(afterShot, mainRect), 1);
+}  // namespace
+
+TEST(EndToEnd, APictureThatCannotBeLoadedReportsAboveThePictureWindow) {
+  TempDir config;
+  const QString bad = config.Write(QStringLiteral("broken.jpg"), "this is not a JPEG file");
+  BoxRun run;
+  RunUntilTheBox(QStringLiteral("box-broken-picture"),
+                 {QStringLiteral("/file"), bad, QStringLiteral("/play")}, config, run);
+  if (HasFatalFailure() || IsSkipped()) return;
+  ExpectTheBoxAboveAndThePictureBack(run);
+}
+
+TEST(EndToEnd, AnErrorWhileTheClockRunsStaysAboveThePictureWithTheKeyboard) {
+  // A picture, then a Pause mark that cannot be read: the box opens over the picture, and the
+  // clock goes on ticking while it is open, asking for the picture window's focus each time.
+  TempDir config;
+  QImage red(320, 240, QImage::Format_RGB32);
+  red.fill(QColor(200, 40, 40));
+  const QString picture = config.File(QStringLiteral("red.jpg"));
+  ASSERT_TRUE(red.save(picture, "JPG"));
+  BoxRun run;
+  RunUntilTheBox(QStringLiteral("box-during-slide-show"),
+                 {QStringLiteral("/file"), picture, QStringLiteral("/file"),
+                  QStringLiteral("Pause: x"), QStringLiteral("/play")},
+                 config, run);
+  if (HasFatalFailure() || IsSkipped()) return;
+  ExpectTheBoxAboveAndThePictureBack(run);
+  // The picture is under the box.
+  const QRgb under = run.duringShot.pixel(5, run.duringShot.height() - 5);
+  EXPECT_TRUE(qRed(under) > 150 && qGreen(under) < 90 && qBlue(under) < 90);
 }
