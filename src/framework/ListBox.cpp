@@ -1,6 +1,10 @@
 #include "framework/ListBox.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QItemSelectionModel>
+#include <QMimeData>
+#include <QPainter>
 
 #include "framework/Exceptions.h"
 
@@ -112,6 +116,8 @@ TListBox::TListBox(QWidget* parent) : QListView(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFocusPolicy(Qt::ClickFocus);  // not in the tab order
   setTextElideMode(Qt::ElideNone);
+  // Drags arrive at the viewport, the widget under the pointer.
+  viewport()->setAcceptDrops(true);
   connect(&model_, &TStringsModel::ItemIndexChanged, this, &TListBox::ShowIndex);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
@@ -135,6 +141,76 @@ void TListBox::ShowIndex(int index) {
 int TListBox::ItemHeight() const {
   const int h = sizeHintForRow(0);
   return h > 0 ? h : fontMetrics().height();
+}
+
+}  // namespace ostrivo
+
+namespace ostrivo {
+
+bool TListBox::TakesDrag(const QDropEvent* event) const {
+  return OnDropUrls && event->mimeData() && event->mimeData()->hasUrls();
+}
+
+void TListBox::ShowDropIndicatorAtEnd(bool shown) {
+  if (shown == dropIndicator_) return;
+  dropIndicator_ = shown;
+  viewport()->update();
+}
+
+QRect TListBox::DropIndicatorRect() const {
+  if (!dropIndicator_) return {};
+  const int last = Count() - 1;
+  // Below the last entry, or at the bottom edge while the end of the list is out of view.
+  int y = last < 0 ? 0 : visualRect(model_.index(last)).bottom() + 1;
+  y = std::clamp(y, 0, std::max(0, viewport()->height() - 2));
+  return QRect(0, y, viewport()->width(), 2);
+}
+
+void TListBox::TakeDrag(QDragMoveEvent* event) {
+  if (!TakesDrag(event)) return event->ignore();
+  event->acceptProposedAction();
+  ShowDropIndicatorAtEnd(true);
+}
+
+void TListBox::LeaveDrag() {
+  ShowDropIndicatorAtEnd(false);
+}
+
+void TListBox::TakeDrop(QDropEvent* event) {
+  ShowDropIndicatorAtEnd(false);
+  if (!TakesDrag(event)) return event->ignore();
+  event->acceptProposedAction();
+  QMetaObject::invokeMethod(
+      this,
+      [this, urls = event->mimeData()->urls()] {
+        if (OnDropUrls) OnDropUrls(urls);
+      },
+      Qt::QueuedConnection);
+}
+
+void TListBox::dragEnterEvent(QDragEnterEvent* event) {
+  TakeDrag(event);
+}
+
+void TListBox::dragMoveEvent(QDragMoveEvent* event) {
+  TakeDrag(event);
+}
+
+void TListBox::dragLeaveEvent(QDragLeaveEvent*) {
+  LeaveDrag();
+}
+
+void TListBox::dropEvent(QDropEvent* event) {
+  TakeDrop(event);
+}
+
+void TListBox::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  const QRect line = DropIndicatorRect();
+  if (line.isEmpty()) return;
+  QPainter painter(viewport());
+  // The text's colour: it stands out from the selection's too, which may be just above.
+  painter.fillRect(line, palette().color(QPalette::Text));
 }
 
 }  // namespace ostrivo

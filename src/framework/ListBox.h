@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QListView>
+#include <QUrl>
 #include <functional>
 #include <vector>
 
@@ -70,10 +71,33 @@ class TListBox : public QListView {
   // The height of one line, for layouts that show whole lines only.
   int ItemHeight() const;
 
+  // Dropped URLs go to this function, called once the drop has been answered (so the program
+  // they came from is not kept waiting by a long walk or an error box). While it is set the
+  // list takes drags that carry URLs and shows, while one is over it, a line after its last
+  // entry: dropped entries go there.
+  std::function<void(const QList<QUrl>&)> OnDropUrls;
+  // The list's handling of a drag and a drop, for the window around it too: a drag over any
+  // part of the window shows the same line and a drop there goes to the same function.
+  void TakeDrag(QDragMoveEvent* event);
+  void LeaveDrag();
+  void TakeDrop(QDropEvent* event);
+  // Where the line is drawn, in the viewport; empty while it is not shown.
+  QRect DropIndicatorRect() const;
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
  private:
   void ShowIndex(int index);
+  bool TakesDrag(const QDropEvent* event) const;
+  void ShowDropIndicatorAtEnd(bool shown);
   TStringsModel model_;
   bool syncing_ = false;
+  bool dropIndicator_ = false;
 };
 
 }  // namespace ostrivo

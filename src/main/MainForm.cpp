@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -154,6 +156,8 @@ TMainForm::TMainForm(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
   Panel1->installEventFilter(this);
   ListBox1->viewport()->installEventFilter(this);
   new KeyPreview(*this);
+  // Files dropped anywhere on the window go to the play list.
+  setAcceptDrops(true);
   resize(640, 400);
   Application().Guard([this] { FormCreate(this); });
 }
@@ -398,6 +402,9 @@ void TMainForm::WireHandlers() {
           [this] { Application().Guard([&] { ListBox1Click(ListBox1); }); });
   connect(ListBox1, &QAbstractItemView::doubleClicked, this,
           [this] { Application().Guard([&] { ListBox1DblClick(ListBox1); }); });
+  ListBox1->OnDropUrls = [this](const QList<QUrl>& urls) {
+    Application().Guard([&] { DropUrls(urls); });
+  };
   connect(ListBox1, &QWidget::customContextMenuRequested, this,
           [this] { TrayPopup->popup(QCursor::pos()); });
 }
@@ -419,6 +426,22 @@ void TMainForm::Close() {
   closing_ = true;
   hide();
   forms_.Terminate();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  ListBox1->TakeDrag(event);
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+  ListBox1->TakeDrag(event);
+}
+
+void TMainForm::dragLeaveEvent(QDragLeaveEvent*) {
+  ListBox1->LeaveDrag();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  ListBox1->TakeDrop(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QUrl>
 #include <cstdint>
 #include <memory>
 
@@ -192,6 +193,9 @@ class TMainForm : public QMainWindow {
   void NewButtonClick(QObject* Sender);
   void OpenButtonClick(QObject* Sender);
   void SaveButtonClick(QObject* Sender);
+  // Open without its dialog: reads the file, makes it the list's file and names it in the
+  // title.
+  void OpenPlayList(const QString& path);
   // Replaces the play list by the file's entries; throws EFOpenError and then leaves the list
   // as it was.
   void ReadPlayList(const QString& path);
@@ -201,6 +205,8 @@ class TMainForm : public QMainWindow {
 
   // ---- Editing commands (playlist/Editing.cpp) ----
   void AddButtonClick(QObject* Sender);
+  // Add without its dialog: appends the files' paths in the order given.
+  void AddFiles(const QStringList& files);
   void RemoveButtonClick(QObject* Sender);
   void UpButtonClick(QObject* Sender);
   void DownButtonClick(QObject* Sender);
@@ -215,6 +221,12 @@ class TMainForm : public QMainWindow {
   void RemoveDirButtonClick(QObject* Sender);
   // Appends the directory's media files (recursing with the option) and extends the title.
   void AddDirectory(const QString& directory);
+
+  // ---- Dropping files on the window (playlist/Dropping.cpp) ----
+  // Each dropped item in turn: a folder is added as Add directory adds it, a play list is
+  // opened as Open opens it, any other file is added as Add adds it. URIs that are not local
+  // files are left out and named in one error afterwards.
+  void DropUrls(const QList<QUrl>& urls);
 
   // ---- Total length (playlist/TotalLength.cpp) ----
   void LengthButtonClick(QObject* Sender);
@@ -242,6 +254,11 @@ class TMainForm : public QMainWindow {
   void ShellButtonClick(QObject* Sender);
 
  protected:
+  // Drops anywhere on the window go where drops on the list go (main/MainForm.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;

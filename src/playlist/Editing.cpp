@@ -16,7 +16,10 @@
 namespace ostrivo {
 
 void TMainForm::AddButtonClick(QObject*) {
-  const QStringList files = Application().GetDialogs().OpenFiles(OpenDialog1(kAllFilesFilter));
+  AddFiles(Application().GetDialogs().OpenFiles(OpenDialog1(kAllFilesFilter)));
+}
+
+void TMainForm::AddFiles(const QStringList& files) {
   std::vector<QByteArray> added, refused;
   added.reserve(static_cast<size_t>(files.size()));
   for (const QString& f : files) {

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "main/MainUnit.h"
+#include "playlist/ForeignPlayLists.h"
 #include "playlist/PlayListDialogs.h"
 #include "playlist/PlayListFormat.h"
 
@@ -20,7 +21,10 @@ void TMainForm::NewButtonClick(QObject*) {
 void TMainForm::OpenButtonClick(QObject*) {
   const QStringList files = Application().GetDialogs().OpenFiles(OpenDialog1(kPlayListsFilter));
   if (files.isEmpty()) return;
-  const QString path = files.first();
+  OpenPlayList(files.first());
+}
+
+void TMainForm::OpenPlayList(const QString& path) {
   // Read first: a file that cannot be read leaves the list, its file and the title alone.
   ReadPlayList(path);
   PlayListFile = path;
@@ -28,7 +32,10 @@ void TMainForm::OpenButtonClick(QObject*) {
 }
 
 void TMainForm::SaveButtonClick(QObject*) {
-  if (!PlayListFile.isEmpty()) {
+  // Another player's list is never overwritten with this program's format, which would read
+  // back as something else (a PLS file as an empty list): its name is asked for, as for an
+  // untitled list.
+  if (!PlayListFile.isEmpty() && PlayListKindOf(PlayListFile) == PlayListKind::Own) {
     WritePlayList(PlayListFile);
     return;
   }

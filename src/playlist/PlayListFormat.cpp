@@ -1,10 +1,12 @@
 #include "playlist/PlayListFormat.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
 
 #include "framework/Exceptions.h"
+#include "playlist/ForeignPlayLists.h"
 
 namespace ostrivo {
 
@@ -42,6 +44,18 @@ std::vector<QByteArray> ReadPlayListFile(const QString& path) {
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError)
     throw EFOpenError(QStringLiteral("Cannot open file %1").arg(path));
+  // Other players' lists name their files relative to the list's own folder.
+  const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+  switch (PlayListKindOf(path)) {
+    case PlayListKind::M3u:
+      return ParseM3u(bytes, folder, false);
+    case PlayListKind::M3u8:
+      return ParseM3u(bytes, folder, true);
+    case PlayListKind::Pls:
+      return ParsePls(bytes, folder);
+    case PlayListKind::Own:
+      break;
+  }
   return ParsePlayList(bytes);
 }
 

@@ -16,7 +16,9 @@ inline std::vector<QByteArray> ParsePlayList(const QByteArray& bytes) {
 }
 QByteArray FormatPlayList(const std::vector<QByteArray>& entries);
 
-// Reads the whole file and splits it. Throws EFOpenError "Cannot open file %s".
+// Reads the whole file and splits it: a name ending in .m3u, .m3u8 or .pls is read as that
+// kind of list (ForeignPlayLists.h), every other file in the format above. Throws EFOpenError
+// "Cannot open file %s".
 std::vector<QByteArray> ReadPlayListFile(const QString& path);
 
 // Writes the entries to a temporary file beside the target and renames it over the target,

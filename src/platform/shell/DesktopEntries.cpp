@@ -41,10 +41,11 @@ QStringList MimeTypesOfEntry(DesktopEntryKind kind) {
     case DesktopEntryKind::Play: {
       QStringList types = OpenedMimeTypes();
       types.removeAll(kPlayListMimeType);
+      for (const QString& type : ForeignPlayListMimeTypes()) types.removeAll(type);
       return types;
     }
     case DesktopEntryKind::PlayList:
-      return {kPlayListMimeType};
+      return QStringList{kPlayListMimeType} + ForeignPlayListMimeTypes();
     case DesktopEntryKind::FolderView:
       return {QStringLiteral("inode/directory")};
     case DesktopEntryKind::DriveView:

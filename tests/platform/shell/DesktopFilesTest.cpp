@@ -64,7 +64,7 @@ class IsolatedXdg {
   QList<Saved> saved_;
 };
 
-QString Run(const QString& program, const QStringList& arguments) {
+QString Output(const QString& program, const QStringList& arguments) {
   QProcess p;
   p.start(program, arguments);
   if (!p.waitForFinished(30000)) return "<timeout>";
@@ -232,7 +232,7 @@ TEST(Associations, TheDesktopNamesTheProgramAfterARegistrationFromABuildTree) {
   program.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
   DesktopShell desktop(exe);
-  const QString before = Run("xdg-mime", {"query", "default", "image/jpeg"});
+  const QString before = Output("xdg-mime", {"query", "default", "image/jpeg"});
   desktop.AssociateExtension("jpg");
   desktop.AssociateExtension("osp");
   desktop.AssociateExtension("cda");
@@ -240,7 +240,7 @@ TEST(Associations, TheDesktopNamesTheProgramAfterARegistrationFromABuildTree) {
   desktop.AddVerb(DesktopVerb::FolderView);
   desktop.AddVerb(DesktopVerb::DriveView);
 
-  EXPECT_EQ(Run("xdg-mime", {"query", "default", "image/jpeg"}),
+  EXPECT_EQ(Output("xdg-mime", {"query", "default", "image/jpeg"}),
             "org.ostrivo.Ostrivo.Play.desktop");
   EXPECT_NE(before, "org.ostrivo.Ostrivo.Play.desktop");
   // The play-list and CD track types exist for the desktop, and the program opens them.
@@ -248,32 +248,33 @@ TEST(Associations, TheDesktopNamesTheProgramAfterARegistrationFromABuildTree) {
   ASSERT_TRUE(list.open(QIODevice::WriteOnly));
   list.write("a.wav\r\n");
   list.close();
-  EXPECT_EQ(Run("xdg-mime", {"query", "filetype", list.fileName()}),
+  EXPECT_EQ(Output("xdg-mime", {"query", "filetype", list.fileName()}),
             "application/x-ostrivo-playlist");
-  EXPECT_EQ(Run("xdg-mime", {"query", "default", "application/x-ostrivo-playlist"}),
+  EXPECT_EQ(Output("xdg-mime", {"query", "default", "application/x-ostrivo-playlist"}),
             "org.ostrivo.Ostrivo.PlayList.desktop");
-  EXPECT_EQ(Run("xdg-mime", {"query", "default", "application/x-cda"}),
+  EXPECT_EQ(Output("xdg-mime", {"query", "default", "application/x-cda"}),
             "org.ostrivo.Ostrivo.Play.desktop");
   // The entries start this very program.
   QFile entry(xdg.Data() + "/applications/org.ostrivo.Ostrivo.PlayList.desktop");
   ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
   EXPECT_TRUE(entry.readAll().contains("Exec=\"" + QFile::encodeName(exe) + "\" /open %f /play\n"));
   // File managers offer the View verb on folders and on drives.
-  EXPECT_TRUE(Run("gio", {"mime", "inode/directory"}).contains("org.ostrivo.Ostrivo.View.desktop"));
   EXPECT_TRUE(
-      Run("gio", {"mime", "inode/mount-point"}).contains("org.ostrivo.Ostrivo.ViewDrive.desktop"));
+      Output("gio", {"mime", "inode/directory"}).contains("org.ostrivo.Ostrivo.View.desktop"));
+  EXPECT_TRUE(Output("gio", {"mime", "inode/mount-point"})
+                  .contains("org.ostrivo.Ostrivo.ViewDrive.desktop"));
 
   // The uninstall: the type's default goes, the folder verb goes, the play-list type and the
   // drive verb stay.
   desktop.DissociateExtension("jpg");
   desktop.RemoveVerb(DesktopVerb::FolderView);
-  EXPECT_NE(Run("xdg-mime", {"query", "default", "image/jpeg"}),
+  EXPECT_NE(Output("xdg-mime", {"query", "default", "image/jpeg"}),
             "org.ostrivo.Ostrivo.Play.desktop");
   EXPECT_FALSE(
-      Run("gio", {"mime", "inode/directory"}).contains("org.ostrivo.Ostrivo.View.desktop"));
-  EXPECT_TRUE(
-      Run("gio", {"mime", "inode/mount-point"}).contains("org.ostrivo.Ostrivo.ViewDrive.desktop"));
-  EXPECT_EQ(Run("xdg-mime", {"query", "default", "application/x-ostrivo-playlist"}),
+      Output("gio", {"mime", "inode/directory"}).contains("org.ostrivo.Ostrivo.View.desktop"));
+  EXPECT_TRUE(Output("gio", {"mime", "inode/mount-point"})
+                  .contains("org.ostrivo.Ostrivo.ViewDrive.desktop"));
+  EXPECT_EQ(Output("xdg-mime", {"query", "default", "application/x-ostrivo-playlist"}),
             "org.ostrivo.Ostrivo.PlayList.desktop");
 }
 
