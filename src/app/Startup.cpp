@@ -6,6 +6,7 @@
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
 #include "platform/registry/RegistryHives.h"
+#include "playlist/EntryLines.h"
 #include "settings/OptionsUnit.h"
 #include "settings/Registry.h"
 
@@ -111,7 +112,9 @@ void TMainForm::ParseCommandLine() {
         PlayListFile = value;
       }
     } else if (arg == QLatin1String("/file")) {
-      ListBox1->Items().Add(QFile::encodeName(value));
+      const QByteArray entry = QFile::encodeName(value);
+      if (HoldsLineBreak(entry)) RefuseLineBreaks({entry});
+      ListBox1->Items().Add(entry);
       SetCaption(Caption() + QStringLiteral(" - ") + value);
     } else if (arg == QLatin1String("/quit")) {
       QuitAtEnd = true;

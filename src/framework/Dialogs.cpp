@@ -1,9 +1,12 @@
 #include "framework/Dialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <algorithm>
+#include <vector>
 
 namespace ostrivo {
 
@@ -44,13 +47,13 @@ void QtDialogs::ShowMessage(const QString& caption, const QString& text, Message
       break;
   }
   QMessageBox box(qicon, caption, LineBreaks(text), QMessageBox::Ok, parent_);
-  box.exec();
+  ExecModal(box);
 }
 
 bool QtDialogs::Confirm(const QString& caption, const QString& text) {
   QMessageBox box(QMessageBox::Question, caption, LineBreaks(text),
                   QMessageBox::Yes | QMessageBox::No, parent_);
-  return box.exec() == QMessageBox::Yes;
+  return ExecModal(box) == QMessageBox::Yes;
 }
 
 namespace {
@@ -69,7 +72,7 @@ QStringList QtDialogs::OpenFiles(const FileDialogRequest& request) {
   Prepare(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  if (dialog.exec() != QDialog::Accepted) return {};
+  if (ExecModal(dialog) != QDialog::Accepted) return {};
   return dialog.selectedFiles();
 }
 
@@ -80,18 +83,57 @@ QString QtDialogs::SaveFile(const FileDialogRequest& request) {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.setDefaultSuffix(QString());
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
 
 std::optional<QColor> QtDialogs::ChooseColor(const QColor& initial) {
-  const QColor c = QColorDialog::getColor(initial, parent_);
-  if (!c.isValid()) return std::nullopt;
-  return c;
+  QColorDialog dialog(initial, parent_);
+  if (ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
+  return dialog.selectedColor();
 }
 
+namespace {
+
+// The windows of ours that stay above all others, such as the full-screen picture window.
+std::vector<QWidget*> WindowsOnTop(const QWidget* except) {
+  std::vector<QWidget*> windows;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != except && w->isVisible() && !w->isMinimized() &&
+        w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+      windows.push_back(w);
+  return windows;
+}
+
+}  // namespace
+
 int QtDialogs::ExecModal(QDialog& dialog) {
-  return dialog.exec();
+  // A window that stays on top would cover a modal window that does not: the user would see
+  // neither the box nor a way out. While one is up, the modal window stays on top too and
+  // belongs to it (a window manager keeps a window's own dialogs above it); when it closes,
+  // that window is in front again with the keyboard, as before.
+  const std::vector<QWidget*> onTop = WindowsOnTop(&dialog);
+  QWidget* const parent = dialog.parentWidget();
+  const Qt::WindowFlags flags = dialog.windowFlags();
+  QWidget* owner = parent;
+  for (QWidget* w : onTop)
+    if (w->windowType() == Qt::Window) owner = w;
+  // Moving a window to another owner takes the focus from its controls: it is put back.
+  auto setOwner = [&dialog](QWidget* to, Qt::WindowFlags with) {
+    QWidget* const focus = dialog.focusWidget();
+    dialog.setParent(to, with);
+    if (focus) focus->setFocus();
+  };
+  if (!onTop.empty()) setOwner(owner, flags | Qt::WindowStaysOnTopHint);
+  const int result = dialog.exec();
+  if (!onTop.empty()) setOwner(parent, flags);
+  for (QWidget* w : WindowsOnTop(&dialog)) {
+    if (std::find(onTop.begin(), onTop.end(), w) == onTop.end()) continue;
+    w->raise();
+    // A tool window (the splash) is only shown; an ordinary one takes the keyboard back.
+    if (w->windowType() == Qt::Window) w->activateWindow();
+  }
+  return result;
 }
 
 }  // namespace ostrivo

@@ -1,6 +1,6 @@
 // The picture window's design and its operations: border, automatic scrolling, showing
 // maximized on top, focus, scroll reset and colour. The picture control TImage lives here too.
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMoveEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -96,21 +96,39 @@ int TImage::Left() const {
 int TImage::Top() const {
   return y();
 }
+namespace {
+// The toolkit keeps a widget's rectangle in int. However far the picture is zoomed or
+// scrolled, a side stays within the toolkit's largest widget size and a place keeps the far
+// edges within the integer range.
+constexpr int kLargestSide = QWIDGETSIZE_MAX;
+constexpr int64_t kFarthest = int64_t{std::numeric_limits<int>::max()} - kLargestSide;
+
+int Side(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, 0, kLargestSide));
+}
+int Place(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), kFarthest));
+}
+}  // namespace
+
 void TImage::SetLeft(int v) {
-  move(v, y());
+  move(Place(v), y());
   if (OnBoundsChanged) OnBoundsChanged();
 }
 void TImage::SetTop(int v) {
-  move(x(), v);
+  move(x(), Place(v));
   if (OnBoundsChanged) OnBoundsChanged();
 }
 void TImage::SetWidth(int v) {
-  resize(std::max(v, 0), height());
+  resize(Side(v), height());
   if (OnBoundsChanged) OnBoundsChanged();
 }
 void TImage::SetHeight(int v) {
-  resize(width(), std::max(v, 0));
+  resize(width(), Side(v));
   if (OnBoundsChanged) OnBoundsChanged();
+}
+void TImage::MoveBy(int64_t dx, int64_t dy) {
+  move(Place(x() + dx), Place(y() + dy));
 }
 
 void TImage::paintEvent(QPaintEvent*) {
@@ -254,18 +272,19 @@ void TPictureForm::UpdateScrollRanges() {
   if (!autoScroll_ || updatingRanges_) return;
   updatingRanges_ = true;
   // The picture in origin coordinates; everything from the origin to its far edges can be
-  // scrolled to, and so can a part that lies left of or above the origin.
-  const int left = Image1->x() + hpos_, top = Image1->y() + vpos_;
-  const int w = Image1->width(), h = Image1->height();
+  // scrolled to, and so can a part that lies left of or above the origin. A picture zoomed to
+  // the integer limit reaches beyond it: the ranges stop at the limit.
+  const int64_t left = int64_t{Image1->x()} + hpos_, top = int64_t{Image1->y()} + vpos_;
+  const int64_t w = Image1->width(), h = Image1->height();
   const int barW = vbar_->sizeHint().width(), barH = hbar_->sizeHint().height();
   bool showH = false, showV = false;
-  int hmin = 0, hmax = 0, vmin = 0, vmax = 0;
+  int64_t hmin = 0, hmax = 0, vmin = 0, vmax = 0;
   for (int pass = 0; pass < 3; ++pass) {
-    const int cw = width() - (showV ? barW : 0), ch = height() - (showH ? barH : 0);
-    hmin = std::min(0, left);
-    hmax = std::max(0, left + w - cw);
-    vmin = std::min(0, top);
-    vmax = std::max(0, top + h - ch);
+    const int64_t cw = width() - (showV ? barW : 0), ch = height() - (showH ? barH : 0);
+    hmin = std::min<int64_t>(0, left);
+    hmax = std::max<int64_t>(0, left + w - cw);
+    vmin = std::min<int64_t>(0, top);
+    vmax = std::max<int64_t>(0, top + h - ch);
     showH = hmax > hmin;
     showV = vmax > vmin;
   }
@@ -273,17 +292,17 @@ void TPictureForm::UpdateScrollRanges() {
   vbar_->setVisible(showV);
   LayoutClient();
   // Changing a range may move its position inside it, which scrolls (valueChanged).
-  hbar_->setRange(hmin, hmax);
-  vbar_->setRange(vmin, vmax);
+  hbar_->setRange(SaturatedInt(hmin), SaturatedInt(hmax));
+  vbar_->setRange(SaturatedInt(vmin), SaturatedInt(vmax));
   updatingRanges_ = false;
 }
 
 void TPictureForm::ScrollTo(int h, int v) {
-  const int dx = h - hpos_, dy = v - vpos_;
+  const int64_t dx = int64_t{h} - hpos_, dy = int64_t{v} - vpos_;
   if (dx == 0 && dy == 0) return;
   hpos_ = h;
   vpos_ = v;
-  Image1->move(Image1->x() - dx, Image1->y() - dy);
+  Image1->MoveBy(-dx, -dy);
 }
 
 void TPictureForm::SetHorzScrollPosition(int v) {
@@ -317,10 +336,18 @@ void TPictureForm::ShowMaximized() {
   else
     show();
   raise();
+  // A box that is open (a slide show goes on behind an error) stays in front with the keyboard.
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    modal->raise();
+    modal->activateWindow();
+    return;
+  }
   activateWindow();
 }
 
 void TPictureForm::FocusPicture() {
+  // The clock asks for the focus on every tick; an open box keeps it until it closes.
+  if (QApplication::activeModalWidget()) return;
   if (!isActiveWindow()) activateWindow();
   if (!hasFocus()) setFocus(Qt::OtherFocusReason);
 }

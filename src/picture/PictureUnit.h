@@ -14,8 +14,10 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 
 #include "picture/PictureLoader.h"
@@ -25,6 +27,13 @@ class QScrollBar;
 namespace ostrivo {
 
 class Forms;
+
+// Positions and sizes of a zoomed picture are worked out in 64 bits and kept within the
+// window system's integer range: a picture zoomed to the limit scrolls like any other.
+inline int SaturatedInt(int64_t v) {
+  return static_cast<int>(
+      std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
 
 // The picture control: natural size on load (auto-size), drawn at natural size from its own
 // top-left corner or, with Stretch on, scaled to fill its whole rectangle, smoothly. Left and
@@ -61,6 +70,8 @@ class TImage : public QWidget {
   void SetTop(int v);
   void SetWidth(int v);
   void SetHeight(int v);
+  // Moves the control by the offsets (scrolling).
+  void MoveBy(int64_t dx, int64_t dy);
 
   // Called after every move or resize (the window's automatic scrolling follows them).
   std::function<void()> OnBoundsChanged;

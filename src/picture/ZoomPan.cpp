@@ -32,8 +32,9 @@ int Trunc(Extended v) {
   return static_cast<int>(v);
 }
 
-int Half(int v) {
-  return v / 2;  // truncates toward zero
+// Half a difference of two sizes or offsets, which always fits once halved.
+int Half(int64_t v) {
+  return static_cast<int>(v / 2);  // truncates toward zero
 }
 
 // The zoom keys never shrink the picture below one pixel: below that the step zoom would have
@@ -56,9 +57,11 @@ class BandOverlay : public QWidget {
     hide();
   }
 
-  // Draws the rectangle between two corners (both included) in the not-xor mix.
+  // Draws the rectangle between two corners (both included) in the not-xor mix. A corner far
+  // off the surface (a picture zoomed to the limit) is drawn from just outside its edge, which
+  // looks the same and keeps the rectangle's size within the integer range.
   void Draw(QPoint a, QPoint b) {
-    const QRect r = QRect(a, b).normalized();
+    const QRect r = QRect(Near(a), Near(b)).normalized();
     // Inverting twice restores: a rectangle drawn a second time leaves the screen.
     auto same = std::find(rects_.begin(), rects_.end(), r);
     if (same != rects_.end())
@@ -90,6 +93,11 @@ class BandOverlay : public QWidget {
   }
 
  private:
+  QPoint Near(QPoint p) const {
+    const QSize s = parentWidget()->size();
+    return QPoint(std::clamp(p.x(), -1, s.width()), std::clamp(p.y(), -1, s.height()));
+  }
+
   void Refresh() {
     setGeometry(parentWidget()->rect());
     setVisible(!rects_.empty());
@@ -136,18 +144,18 @@ void TPictureForm::FormKeyPress(QChar Key) {
       // The shorter side changes by d pixels, the longer one in proportion.
       if (w > h) {
         newW = Trunc((Extended(int64_t{h} + d) * 100 / h) * (w * kHundredth));
-        newH = h + d;
+        newH = Trunc(Extended(h) + d);
       } else {
         newH = Trunc((Extended(int64_t{w} + d) * 100 / w) * (h * kHundredth));
-        newW = w + d;
+        newW = Trunc(Extended(w) + d);
       }
     }
     Image1->SetWidth(std::max(newW, kSmallest));
     Image1->SetHeight(std::max(newH, kSmallest));
 
     // Centred, but a picture larger than the window starts at its top-left corner.
-    Image1->SetTop(Half(ClientHeight() - Image1->height()));
-    Image1->SetLeft(Half(ClientWidth() - Image1->width()));
+    Image1->SetTop(Half(int64_t{ClientHeight()} - Image1->height()));
+    Image1->SetLeft(Half(int64_t{ClientWidth()} - Image1->width()));
     if (Image1->Left() < 0) Image1->SetLeft(0);
     if (Image1->Top() < 0) Image1->SetTop(0);
     Image1->DecodeDetail();
@@ -162,16 +170,16 @@ void TPictureForm::FormKeyDown(int Key, Qt::KeyboardModifiers Shift) {
   const int sy = (Image1->height() / 100) % 256;
   switch (Key) {
     case Qt::Key_Left:
-      SetHorzScrollPosition(HorzScrollPosition() - sx);
+      SetHorzScrollPosition(SaturatedInt(int64_t{HorzScrollPosition()} - sx));
       break;
     case Qt::Key_Right:
-      SetHorzScrollPosition(HorzScrollPosition() + sx);
+      SetHorzScrollPosition(SaturatedInt(int64_t{HorzScrollPosition()} + sx));
       break;
     case Qt::Key_Up:
-      SetVertScrollPosition(VertScrollPosition() - sy);
+      SetVertScrollPosition(SaturatedInt(int64_t{VertScrollPosition()} - sy));
       break;
     case Qt::Key_Down:
-      SetVertScrollPosition(VertScrollPosition() + sy);
+      SetVertScrollPosition(SaturatedInt(int64_t{VertScrollPosition()} + sy));
       break;
     default:
       break;
@@ -193,10 +201,14 @@ void TPictureForm::Image1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers
 void TPictureForm::Image1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers, int X, int Y) {
   if (Buttons & Qt::LeftButton) {
     BandOverlay& band = Band(*this);
-    const QPoint origin(Image1->Left(), Image1->Top());
-    if (BandDrawn) band.Draw(origin + DragAnchor, origin + BandCorner);  // erases it
+    // Picture-control points on the window's surface.
+    auto onSurface = [this](QPoint pt) {
+      return QPoint(SaturatedInt(int64_t{Image1->Left()} + pt.x()),
+                    SaturatedInt(int64_t{Image1->Top()} + pt.y()));
+    };
+    if (BandDrawn) band.Draw(onSurface(DragAnchor), onSurface(BandCorner));  // erases it
     BandCorner = QPoint(X, Y);
-    band.Draw(origin + DragAnchor, origin + BandCorner);
+    band.Draw(onSurface(DragAnchor), onSurface(BandCorner));
   }
   BandDrawn = true;
 }
@@ -204,8 +216,8 @@ void TPictureForm::Image1MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifie
 void TPictureForm::Image1MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers, int X, int Y) {
   // Only the left button zooms (the anchor is where it was pressed).
   if (Button != Qt::LeftButton) return;
-  const int a = std::abs(X - DragAnchor.x());
-  const int b = std::abs(Y - DragAnchor.y());
+  const int64_t a = std::abs(int64_t{X} - DragAnchor.x());
+  const int64_t b = std::abs(int64_t{Y} - DragAnchor.y());
   // Released where it was pressed, or moved along one axis only: there is no area to zoom to.
   // The band goes; the picture stays as it is.
   if (a == 0 || b == 0) {

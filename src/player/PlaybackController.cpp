@@ -109,6 +109,10 @@ QString TMainForm::PositionText(int32_t positionSeconds, int32_t lengthSeconds) 
 }
 
 void TMainForm::PlayButtonClick(QObject*) {
+  // Whatever starts an entry ends a pause after an item that was still running: otherwise
+  // its end, one tick later, would skip past the entry just started. The clock's own Play
+  // comes after it has cleared the flag itself.
+  InPause = false;
   if (Active()) StopButtonClick(this);                       // 1
   if (ListBox1->Count() == 0) return;                        // 2
   SetActiveControls(true);                                   // 3

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/fs/DirectoryReader.h"
+#include "playlist/EntryLines.h"
 
 namespace ostrivo {
 
@@ -36,7 +37,8 @@ std::vector<Listed> ReadListing(fs::DirectoryReader& dir, bool recurse) {
   std::vector<Listed> listed;
   fs::DirectoryEntry e;
   while (dir.Next(e)) {
-    if (e.length == 0 || e.name[0] == '.') continue;
+    // A name with a line break could not stay one entry of a play-list file.
+    if (e.length == 0 || e.name[0] == '.' || HoldsLineBreak(e.name, e.length)) continue;
     const bool media = HasMediaEnding(e.name, e.length);
     if (media || (recurse && e.kind == fs::EntryKind::Directory))
       listed.push_back({QByteArray(e.name, static_cast<qsizetype>(e.length)), media});
@@ -98,7 +100,7 @@ bool HasMediaEnding(const char* name, std::size_t length) {
 
 void WalkDirectory(const QByteArray& directory, bool recurse, std::vector<QByteArray>& entries) {
   // An empty text would otherwise become "/" and walk the whole file system.
-  if (directory.isEmpty()) return;
+  if (directory.isEmpty() || HoldsLineBreak(directory)) return;
   auto top = std::make_unique<fs::DirectoryReader>(directory);
   if (!top->IsOpen()) return;
   QByteArray prefix = directory;

@@ -15,7 +15,8 @@ bool HasMediaEnding(const char* name, std::size_t length);
 
 // Appends D + name for every entry of the directory D whose name has a media ending, in the
 // order the file system lists them; D is the directory with one "/" at its end. Names that
-// begin with a dot are passed over. With recurse, every other entry that is a plain directory
+// begin with a dot, and names that hold a line break (an entry is one line), are passed over;
+// so is a directory text that holds one. With recurse, every other entry that is a plain directory
 // (not a symbolic link) is walked where it is met, before the next entry. A directory that
 // cannot be listed adds nothing; an empty directory text is no directory at all. Only one
 // directory is open at a time, however deep the tree.

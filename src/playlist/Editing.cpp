@@ -7,6 +7,7 @@
 #include "app/Forms.h"
 #include "main/MainUnit.h"
 #include "player/Entries.h"
+#include "playlist/EntryLines.h"
 #include "playlist/EntrySort.h"
 #include "playlist/InsPauseUnit.h"
 #include "playlist/PlayListDialogs.h"
@@ -19,10 +20,14 @@ void TMainForm::AddButtonClick(QObject*) {
 }
 
 void TMainForm::AddFiles(const QStringList& files) {
-  std::vector<QByteArray> added;
+  std::vector<QByteArray> added, refused;
   added.reserve(static_cast<size_t>(files.size()));
-  for (const QString& f : files) added.push_back(QFile::encodeName(f));
+  for (const QString& f : files) {
+    QByteArray path = QFile::encodeName(f);
+    (HoldsLineBreak(path) ? refused : added).push_back(std::move(path));
+  }
   AppendEntries(*ListBox1, std::move(added));
+  RefuseLineBreaks(refused);
 }
 
 void TMainForm::RemoveButtonClick(QObject*) {

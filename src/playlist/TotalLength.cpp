@@ -12,7 +12,12 @@ namespace ostrivo {
 
 void TMainForm::LengthButtonClick(QObject*) {
   const bool restart = Active();
-  if (restart) StopButtonClick(this);
+  // The pause after an item ends here, not when the report closes: ticks run while it is
+  // open, and one that saw the pause end would move the selection before Play restarts it.
+  if (restart) {
+    InPause = false;
+    StopButtonClick(this);
+  }
   int32_t total = 0;
   auto add = [&total](int32_t seconds) {
     // A signed 32-bit count: it wraps rather than overflows.

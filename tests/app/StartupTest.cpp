@@ -334,3 +334,16 @@ TEST(CommandLine, MinimizeGoesIntoTheTrayWhenTheSplashEnds) {
   EXPECT_TRUE(m.RxTrayIcon1->Active());
   EXPECT_FALSE(p.Splash().isVisible());
 }
+
+TEST(CommandLine, FileRefusesAPathWithALineBreakByName) {
+  TestProgram p({"/file", "/m/a.wav", "/file", "/m/b\nc.wav", "/play"});
+  PlainProfile(p);
+  p.media.AddFile("/m/a.wav", 1000);
+  FirstTick(p);
+  EXPECT_EQ(p.Entries(), Entries{"/m/a.wav"});
+  EXPECT_EQ(p.dialogs.Errors(),
+            QStringList{"\"/m/b\u240Ac.wav\" holds a line break and cannot be a play-list entry."});
+  // As with any switch that fails, the rest of the line is not carried out.
+  EXPECT_EQ(p.Main().Caption(), "Ostrivo 1.0 - /m/a.wav");
+  EXPECT_FALSE(p.Main().Active());
+}
