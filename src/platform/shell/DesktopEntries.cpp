@@ -96,29 +96,18 @@ DesktopEntryKind EntryOfVerb(DesktopVerb verb) {
 }
 
 QString QuoteExecArgument(const QString& argument) {
-  QString quoted;
   bool needsQuotes = argument.isEmpty();
+  for (QChar c : argument) needsQuotes = needsQuotes || IsReserved(c);
+  // The quoting rule first (inside quotes these four take a backslash), then the escapes of a
+  // string value, which double every backslash once more.
+  QString quoted;
   for (QChar c : argument) {
-    if (IsReserved(c)) needsQuotes = true;
-    // Inside quotes these four take a backslash; the backslash itself is then escaped once
-    // more because Exec is a string value.
-    if (c == u'"' || c == u'`' || c == u'$')
-      quoted += QStringLiteral("\\\\");
-    else if (c == u'\\')
-      quoted += QStringLiteral("\\\\\\");
-    if (c == u'%')
-      quoted += QStringLiteral("%%");
-    else if (c == u'\n')
-      quoted += QStringLiteral("\\n");
-    else if (c == u'\t')
-      quoted += QStringLiteral("\\t");
-    else if (c == u'\r')
-      quoted += QStringLiteral("\\r");
-    else
-      quoted += c;
+    if (needsQuotes && (c == u'"' || c == u'`' || c == u'$' || c == u'\\')) quoted += u'\\';
+    quoted += c;
   }
-  if (!needsQuotes) return quoted;
-  return QLatin1Char('"') + quoted + QLatin1Char('"');
+  if (needsQuotes) quoted = u'"' + quoted + u'"';
+  quoted.replace(u'%', QStringLiteral("%%"));
+  return StringValue(quoted);
 }
 
 QString DesktopEntryText(DesktopEntryKind kind, const QString& program) {
