@@ -211,8 +211,11 @@ TEST(EndToEnd, APictureThatCannotBeLoadedReportsAboveThePictureWindow) {
   TempDir config;
   const QString bad = config.Write(QStringLiteral("broken.jpg"), "this is not a JPEG file");
   BoxRun run;
+  // The list first waits out the splash, which would otherwise still be up when the box closes.
   RunUntilTheBox(QStringLiteral("box-broken-picture"),
-                 {QStringLiteral("/file"), bad, QStringLiteral("/play")}, config, run);
+                 {QStringLiteral("/file"), QStringLiteral("Pause: 4"), QStringLiteral("/file"), bad,
+                  QStringLiteral("/play")},
+                 config, run);
   if (HasFatalFailure() || IsSkipped()) return;
   ExpectTheBoxAboveAndThePictureBack(run);
 }
@@ -226,10 +229,11 @@ TEST(EndToEnd, AnErrorWhileTheClockRunsStaysAboveThePictureWithTheKeyboard) {
   const QString picture = config.File(QStringLiteral("red.jpg"));
   ASSERT_TRUE(red.save(picture, "JPG"));
   BoxRun run;
-  RunUntilTheBox(QStringLiteral("box-during-slide-show"),
-                 {QStringLiteral("/file"), picture, QStringLiteral("/file"),
-                  QStringLiteral("Pause: x"), QStringLiteral("/play")},
-                 config, run);
+  RunUntilTheBox(
+      QStringLiteral("box-during-slide-show"),
+      {QStringLiteral("/file"), QStringLiteral("Pause: 4"), QStringLiteral("/file"), picture,
+       QStringLiteral("/file"), QStringLiteral("Pause: x"), QStringLiteral("/play")},
+      config, run);
   if (HasFatalFailure() || IsSkipped()) return;
   ExpectTheBoxAboveAndThePictureBack(run);
   // The picture is under the box.

@@ -34,7 +34,9 @@ class SoundServer {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_);
     env.insert(QStringLiteral("HOME"), runtime_);
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    // Off the session bus: two servers there would both claim its one PulseAudio name.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + runtime_ + QStringLiteral("/no-bus"));
     server_.setProcessEnvironment(env);
     server_.setProcessChannelMode(QProcess::MergedChannels);
     server_.start(QStringLiteral("pulseaudio"),

@@ -317,13 +317,13 @@ TEST(Closing, NoMixerUseAfterTheQuitAtTheEndOfTheList) {
   for (const char* name : {"RandomBoxChecked", "ContinuousBoxChecked", "Pause"})
     p.hives.SetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, name, RegistryValue::String("0"));
   AddCard(p);
-  p.media.AddFile("/m/a.wav", 300);
+  p.media.AddFile("/m/a.wav", 3000);
   p.Create();
   p.time.Advance(100);
   ASSERT_FALSE(p.forms->Terminated());
-  // While playing, every tick follows the mixer.
+  // While playing, every tick follows the mixer (the clock ticks at least each second).
   auto calls = p.mixer.calls.Total();
-  p.time.Advance(10);
+  p.time.Advance(1000);
   EXPECT_GT(p.mixer.calls.Total(), calls);
   ASSERT_TRUE(p.time.AdvanceUntil([&] { return p.forms->Terminated(); }, 5000));
   calls = p.mixer.calls.Total();

@@ -40,6 +40,8 @@ class PulseServer {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", dir_.File("run"));
     env.insert("HOME", dir_.File("home"));
+    // Off the session bus: two servers there would both claim its one PulseAudio name.
+    env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir_.File("no-bus"));
     server_.setProcessEnvironment(env);
     server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server_.start("pulseaudio",
