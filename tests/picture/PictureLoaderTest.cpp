@@ -9,7 +9,7 @@
 #include "PictureFiles.h"
 #include "framework/Exceptions.h"
 #include "picture/PictureLoader.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 #include "support/TempDir.h"
 
 namespace ostrivo::test {

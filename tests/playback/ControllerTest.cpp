@@ -1,6 +1,6 @@
 // Play, Pause, Stop and the completion handler, on the simulated device in virtual time.
 #include "PlayerFixture.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 
 namespace ostrivo::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 
 #include "playlist/PlayListFixture.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 
 namespace ostrivo::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/media/GstMediaBackend.h"
 #include "platform/media/TestMedia.h"
 #include "player/MediaPlayer.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 #include "support/TempDir.h"
 
 using namespace ostrivo;

@@ -12,7 +12,7 @@
 #include "platform/registry/FileRegistryHives.h"
 #include "platform/registry/HiveText.h"
 #include "support/FullDisk.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 #include "support/TempDir.h"
 
 using namespace ostrivo;
