@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include "e2e/E2EProgram.h"
 #include "platform/registry/FileRegistryHives.h"
 #include "support/TempDir.h"
 
@@ -97,32 +98,13 @@ TEST(EndToEnd, FilesAndAFolderDraggedFromAnotherProgramLandInThePlayList) {
   const QString c = media.Write(QStringLiteral("Album/Track 1.mp3"), "x");
   media.Write(QStringLiteral("Album/cover.txt"), "x");
 
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  env.insert(QStringLiteral("OSTRIVO_CONFIG_DIR"), config.Path());
-  env.insert(QStringLiteral("HOME"), config.Path());
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.File(QStringLiteral("xdg")));
-  env.remove(QStringLiteral("DISPLAY"));
-  QString log;
-  int exitCode = -1;
-  // Other runs on the machine may take the display number xvfb-run chose in the same moment;
-  // then the program finds no display and the run is tried again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    QProcess run;
-    run.setProcessEnvironment(env);
-    run.setProcessChannelMode(QProcess::MergedChannels);
-    run.start(
-        QStringLiteral("xvfb-run"),
-        {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24"),
-         QStringLiteral("sh"), QStringLiteral("-c"), QString::fromLatin1(kScript),
-         QStringLiteral("sh"), exe, QStringLiteral(OSTRIVO_DRAG_SOURCE), list, out, a, b, folder});
-    ASSERT_TRUE(run.waitForStarted(10000)) << "xvfb-run could not be started";
-    ASSERT_TRUE(run.waitForFinished(120000)) << "the run did not end";
-    log = QString::fromLocal8Bit(run.readAll());
-    exitCode = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
-    if (!log.contains(QStringLiteral("could not connect to display"))) break;
-  }
-  ASSERT_EQ(exitCode, 0) << log.toStdString();
+  const test::e2e::DisplayRun run = test::e2e::RunOnOwnDisplay(
+      config.Path(), kScript, {exe, QStringLiteral(OSTRIVO_DRAG_SOURCE), list, out, a, b, folder},
+      120000);
+  ASSERT_TRUE(run.started) << "xvfb-run could not be started";
+  ASSERT_TRUE(run.finished) << "the run did not end";
+  const QString& log = run.log;
+  ASSERT_EQ(run.exitCode, 0) << log.toStdString();
 
   // The program took the drop as a copy.
   EXPECT_TRUE(log.contains(QStringLiteral("drag source status 0"))) << log.toStdString();

@@ -1,10 +1,13 @@
 #pragma once
-// What the end-to-end tests share: the built program, a generated sound file, and a prepared
-// configuration folder.
+// What the end-to-end tests share: the built program, a generated sound file, a prepared
+// configuration folder, and a script run on a display of its own.
 
 #include <QByteArray>
 #include <QList>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <utility>
 
@@ -60,5 +63,50 @@ struct Config {
     return QString::fromUtf8(v->data.left(v->data.indexOf('\0')));
   }
 };
+
+// A shell script run under xvfb-run on a display of its own, with the program's settings (and a
+// home of its own) in the folder `config`.
+struct DisplayRun {
+  bool started = false;
+  bool finished = false;
+  int exitCode = -1;  // -1 when the run crashed or did not end
+  QString log;        // standard output and error together
+};
+
+inline DisplayRun RunOnOwnDisplay(const QString& config, const char* script,
+                                  const QStringList& args, int timeoutMs) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("OSTRIVO_CONFIG_DIR"), config);
+  env.insert(QStringLiteral("HOME"), config);
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config + QStringLiteral("/xdg"));
+  env.remove(QStringLiteral("DISPLAY"));
+  DisplayRun run;
+  // Other runs on the machine may take the display number xvfb-run chose in the same moment;
+  // then the program finds no display and the run is tried again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(
+        QStringLiteral("xvfb-run"),
+        QStringList{QStringLiteral("-a"), QStringLiteral("-s"),
+                    QStringLiteral("-screen 0 1024x768x24"), QStringLiteral("sh"),
+                    QStringLiteral("-c"), QString::fromLatin1(script), QStringLiteral("sh")} +
+            args);
+    run.started = process.waitForStarted(10000);
+    if (!run.started) return run;
+    run.finished = process.waitForFinished(timeoutMs);
+    if (!run.finished) {
+      process.kill();
+      process.waitForFinished(5000);
+    }
+    run.log = QString::fromLocal8Bit(process.readAll());
+    run.exitCode =
+        run.finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    if (!run.finished || !run.log.contains(QStringLiteral("could not connect to display"))) break;
+  }
+  return run;
+}
 
 }  // namespace ostrivo::test::e2e

@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include "e2e/E2EProgram.h"
 #include "platform/registry/FileRegistryHives.h"
 #include "support/TempDir.h"
 
@@ -137,32 +138,12 @@ void RunUntilTheBox(const QString& name, const QStringList& args, const TempDir&
       ASSERT_TRUE(hives.SetValue(Hive::CurrentUser, {"Software", "Ostrivo"}, setting,
                                  RegistryValue::String(value)));
   }
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  env.insert(QStringLiteral("OSTRIVO_CONFIG_DIR"), config.Path());
-  env.insert(QStringLiteral("HOME"), config.Path());
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.File(QStringLiteral("xdg")));
-  env.remove(QStringLiteral("DISPLAY"));
-  QString log;
-  int exitCode = -1;
-  // Another run may take the display number xvfb-run chose in the same moment: try again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("xvfb-run"),
-                  QStringList{QStringLiteral("-a"), QStringLiteral("-s"),
-                              QStringLiteral("-screen 0 1024x768x24"), QStringLiteral("sh"),
-                              QStringLiteral("-c"), QString::fromLatin1(kScript),
-                              QStringLiteral("sh"), exe, out} +
-                      args);
-    ASSERT_TRUE(process.waitForStarted(10000));
-    ASSERT_TRUE(process.waitForFinished(180000)) << "the run did not end";
-    log = QString::fromLocal8Bit(process.readAll());
-    exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    if (!log.contains(QStringLiteral("could not connect to display"))) break;
-  }
-  ASSERT_EQ(exitCode, 0) << log.toStdString();
+  const test::e2e::DisplayRun program =
+      test::e2e::RunOnOwnDisplay(config.Path(), kScript, QStringList{exe, out} + args, 180000);
+  ASSERT_TRUE(program.started) << "xvfb-run could not be started";
+  ASSERT_TRUE(program.finished) << "the run did not end";
+  const QString& log = program.log;
+  ASSERT_EQ(program.exitCode, 0) << log.toStdString();
 
   const QString ids = QString::fromLocal8Bit(ReadAll(out + QStringLiteral("/ids.txt")));
   run.picture = Value(ids, QStringLiteral("picture"));
