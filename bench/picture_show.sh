@@ -3,7 +3,8 @@
 # builds bench_picture_show from a base revision (default main) and from this tree, runs every
 # case a few times in fresh processes, alternating the two builds, beside the peers:
 #   djpeg (libjpeg-turbo's decoder): the processor time of a full decode of the same file
-#   (measured with perf stat);
+#   (measured with perf stat), and of its own decode at the scale the picture window chooses,
+#   which shows how much of the time no scale can save (the entropy decoding);
 #   feh on a virtual screen of the same size: its peak memory showing the same picture.
 # Prints each figure (medians) and the ratios to the peers.
 #
@@ -58,17 +59,17 @@ xvfb=$!
 sleep 1
 
 # ---- Measurements ----
-# case name, file, mode (fit, stretch, none), feh's zoom switches
+# case name, file, mode (fit, stretch, none), feh's zoom switches, the decode scale shown
 cases=(
-  "fit-6000x4000 $work/photo6000.jpg fit --auto-zoom"
-  "fit-3000x2000 $work/photo3000.jpg fit --auto-zoom"
-  "none-6000x4000 $work/photo6000.jpg none --zoom=100"
+  "fit-6000x4000 $work/photo6000.jpg fit --auto-zoom 1/4"
+  "fit-3000x2000 $work/photo3000.jpg fit --auto-zoom 1/2"
+  "none-6000x4000 $work/photo6000.jpg none --zoom=100 1/1"
 )
 results="$work/results.txt"
 : >"$results"
 for ((i = 0; i < runs; i++)); do
   for c in "${cases[@]}"; do
-    read -r name file mode feh_zoom <<<"$c"
+    read -r name file mode feh_zoom scale <<<"$c"
     for build in before after; do
       bin=$before
       [ $build = after ] && bin=$after
@@ -80,6 +81,9 @@ for ((i = 0; i < runs; i++)); do
     peak=$(/usr/bin/time -f '%M' djpeg -outfile /dev/null "$file" 2>&1)
     echo "$name djpeg cpu_ms=$cpu peak_MB=$(awk -v k="$peak" 'BEGIN {printf "%.1f", k / 1024}')" \
       >>"$results"
+    cpu=$(perf stat -x, -e task-clock djpeg -scale "$scale" -outfile /dev/null "$file" 2>&1 >/dev/null |
+      cut -d, -f1)
+    echo "$name djpeg-scaled cpu_ms=$cpu" >>"$results"
     # feh: full screen on the same screen size, one picture shown for a second, then it quits.
     echo "$name feh $(DISPLAY=$display timeout 60 /usr/bin/time -f 'peak_MB=%M' feh -F $feh_zoom \
       --on-last-slide quit -D 1 "$file" 2>&1 | awk -F'=' '/peak_MB/ {printf "peak_MB=%.1f", $2 / 1024}')" >>"$results"
@@ -99,14 +103,15 @@ def m(name, who, k):
     v = data.get((name, who, k))
     return statistics.median(v) if v else float("nan")
 names = sorted({k[0] for k in data}, key=lambda n: (not n.startswith("fit-6"), n))
-print(f"{'case':16} {'':7} {'CPU ms':>8} {'/djpeg':>7} {'peak MB':>8} {'+MB':>6} {'/feh':>6}")
+print(f"{'case':16} {'':12} {'CPU ms':>8} {'/djpeg':>7} {'/scaled':>7} {'peak MB':>8} {'+MB':>6} {'/feh':>6}")
 for n in names:
-    dj, fe = m(n, "djpeg", "cpu_ms"), m(n, "feh", "peak_MB")
+    dj, ds, fe = m(n, "djpeg", "cpu_ms"), m(n, "djpeg-scaled", "cpu_ms"), m(n, "feh", "peak_MB")
     for who in ("before", "after"):
         cpu, peak, base = m(n, who, "cpu_ms"), m(n, who, "peak_MB"), m(n, who, "base_MB")
-        print(f"{n:16} {who:7} {cpu:8.1f} {cpu / dj:7.2f} {peak:8.1f} {peak - base:6.1f} {peak / fe:6.2f}")
-    print(f"{n:16} {'djpeg':7} {dj:8.1f} {1:7.2f} {m(n, 'djpeg', 'peak_MB'):8.1f}")
-    print(f"{n:16} {'feh':7} {'':8} {'':7} {fe:8.1f} {'':6} {1:6.2f}")
+        print(f"{n:16} {who:12} {cpu:8.1f} {cpu / dj:7.2f} {cpu / ds:7.2f} {peak:8.1f} {peak - base:6.1f} {peak / fe:6.2f}")
+    print(f"{n:16} {'djpeg':12} {dj:8.1f} {1:7.2f} {dj / ds:7.2f} {m(n, 'djpeg', 'peak_MB'):8.1f}")
+    print(f"{n:16} {'djpeg scaled':12} {ds:8.1f} {ds / dj:7.2f} {1:7.2f}")
+    print(f"{n:16} {'feh':12} {'':8} {'':7} {'':7} {fe:8.1f} {'':6} {1:6.2f}")
     print(f"{n:16} after/before: CPU {m(n, 'after', 'cpu_ms') / m(n, 'before', 'cpu_ms'):.2f}, "
           f"peak {m(n, 'after', 'peak_MB') / m(n, 'before', 'peak_MB'):.2f}")
 PY
