@@ -1,11 +1,19 @@
 #include "mixer/AMixer.h"
 
+#include <algorithm>
+
 namespace ostrivo {
 
 namespace {
 
 bool IsLevelOrMute(const MixerControl& c) {
   return c.type == MixerControlType::Volume || c.type == MixerControlType::Mute;
+}
+
+// A Mixer list control with a value at the source's position.
+bool ListHolds(const MixerControl& c, int32_t connection) {
+  return c.type == MixerControlType::MixerList &&
+         static_cast<std::uint64_t>(connection) < c.ValueCount();
 }
 
 }  // namespace
@@ -50,33 +58,21 @@ void TAudioMixer::SetMixerID(int32_t id) {
   device_ = driver_.Open(static_cast<std::uint32_t>(id));
   if (!device_) return;
   mixerID_ = id;
-  device_->OnChange = [this](const MixerNotice& notice) { Dispatch(notice); };
+  device_->OnChange = [this](const MixerNotice& notice) {
+    const TMixerChange& event =
+        notice.kind == MixerNotice::LineChange ? OnLineChange : OnControlChange;
+    if (event) event(this, mixerID_, static_cast<int32_t>(notice.id));
+  };
   destinations_ = std::make_unique<TMixerDestinations>(*this, *device_);
 }
 
-void TAudioMixer::Dispatch(const MixerNotice& notice) {
-  const TMixerChange& event =
-      notice.kind == MixerNotice::LineChange ? OnLineChange : OnControlChange;
-  if (event) event(this, mixerID_, static_cast<int32_t>(notice.id));
-}
-
-struct TAudioMixer::Line {
-  const TMixerDestination* destination = nullptr;
-  const TMixerControls* controls = nullptr;
-};
-
-bool TAudioMixer::FindLine(int32_t destination, int32_t connection, Line& line) const {
-  if (!destinations_) return false;
-  line.destination = destinations_->Destination(destination);
-  if (!line.destination) return false;
-  if (connection == -1) {
-    line.controls = &line.destination->Controls;
-    return true;
-  }
-  const TMixerConnection* source = line.destination->Connections.Connection(connection);
-  if (!source) return false;
-  line.controls = &source->Controls;
-  return true;
+// The line's controls and its destination; null when there is no such line.
+const TMixerControls* TAudioMixer::FindLine(int32_t destination, int32_t connection,
+                                            const TMixerDestination*& dest) const {
+  dest = destinations_ ? destinations_->Destination(destination) : nullptr;
+  if (!dest || connection == -1) return dest ? &dest->Controls : nullptr;
+  const TMixerConnection* source = dest->Connections.Connection(connection);
+  return source ? &source->Controls : nullptr;
 }
 
 bool TAudioMixer::ReadValues(const MixerControl& control) {
@@ -93,98 +89,75 @@ void TAudioMixer::SendValues(const MixerControl& control) {
 bool TAudioMixer::ReadLineLevel(int32_t destination, int32_t connection, int32_t& left,
                                 int32_t& right, int32_t& mute, bool& volumeUnavailable,
                                 bool& muteUnavailable) {
-  Line line;
-  if (!FindLine(destination, connection, line)) return false;
+  const TMixerDestination* dest = nullptr;
+  const TMixerControls* controls = FindLine(destination, connection, dest);
+  if (!controls) return false;
   // Worked on in locals, so a caller passing one variable for several outputs does not
   // change the walk.
   int32_t l = -1, r = -1, m = -1;
-  bool volumeOff = false, muteOff = false;
-
-  const TMixerControls& controls = *line.controls;
-  for (int32_t i = 0; i < controls.Count() && (l == -1 || m == -1); ++i) {
-    const MixerControl& c = *controls.Control(i);
-    if (!IsLevelOrMute(c) || c.items != 0) continue;
+  for (const MixerControl& c : *controls) {
     const bool volume = c.type == MixerControlType::Volume;
-    // A control that could give nothing any more is not read.
-    if ((volume && l != -1) || (!volume && m != -1)) continue;
-    if (!ReadValues(c)) continue;
-    if (volume) {
-      volumeOff = c.disabled;
-      if (!c.disabled) {
-        l = static_cast<int32_t>(values_[0]);
-        if (c.channels > 1) r = static_cast<int32_t>(values_[1]);
-      }
+    // A control that could give nothing any more is not read; a disabled one gives nothing.
+    if (!IsLevelOrMute(c) || c.items != 0 || (volume ? l : m) != -1 || !ReadValues(c) || c.disabled)
+      continue;
+    if (!volume) {
+      m = values_[0] != 0 ? 1 : 0;
     } else {
-      muteOff = c.disabled;
-      if (!c.disabled) m = values_[0] != 0 ? 1 : 0;
+      l = static_cast<int32_t>(values_[0]);
+      if (c.channels > 1) r = static_cast<int32_t>(values_[1]);
     }
   }
-
   // A source line without a mute switch of its own: the destination's Mixer list control
   // holds one value per source.
-  if (m == -1 && connection != -1) {
-    const TMixerControls& destControls = line.destination->Controls;
-    for (int32_t i = 0; i < destControls.Count() && m == -1; ++i) {
-      const MixerControl& c = *destControls.Control(i);
-      if (c.type != MixerControlType::MixerList) continue;
-      // Only a position within the control's own values is read.
-      if (static_cast<std::uint64_t>(connection) >= c.ValueCount() || !ReadValues(c)) continue;
-      m = static_cast<int32_t>(values_[static_cast<std::size_t>(connection)]);
-      muteOff = false;
-    }
-  }
+  if (connection != -1)
+    for (const MixerControl& c : dest->Controls)
+      if (m == -1 && ListHolds(c, connection) && ReadValues(c))
+        m = static_cast<int32_t>(values_[static_cast<std::size_t>(connection)]);
 
   left = l;
   right = r;
   mute = m;
-  volumeUnavailable = l == -1 || volumeOff;
-  muteUnavailable = m == -1 || muteOff;
+  volumeUnavailable = l == -1;
+  muteUnavailable = m == -1;
   return true;
 }
 
 bool TAudioMixer::WriteLineLevel(int32_t destination, int32_t connection, int32_t left,
                                  int32_t right, int32_t mute) {
-  Line line;
-  if (!FindLine(destination, connection, line)) return false;
+  const TMixerDestination* dest = nullptr;
+  const TMixerControls* controls = FindLine(destination, connection, dest);
+  if (!controls) return false;
   bool levelDone = left == -1;
   bool muteDone = mute == -1;
   const auto leftValue = static_cast<std::uint32_t>(left);
   const auto rightValue = static_cast<std::uint32_t>(right == -1 ? left : right);
+  const auto muteValue = static_cast<std::uint32_t>(mute);
 
-  const TMixerControls& controls = *line.controls;
-  for (int32_t i = 0; i < controls.Count() && (!levelDone || !muteDone); ++i) {
-    const MixerControl& c = *controls.Control(i);
+  for (const MixerControl& c : *controls) {
+    const bool volume = c.type == MixerControlType::Volume;
+    bool& done = volume ? levelDone : muteDone;
     // A control whose values would not fit receives nothing.
-    if (!IsLevelOrMute(c) || c.items != 0 || c.channels == 0 || c.channels > kValuesBufferSize)
+    if (!IsLevelOrMute(c) || c.items != 0 || c.channels == 0 || c.channels > kValuesBufferSize ||
+        done)
       continue;
-    if (c.type == MixerControlType::Volume && !levelDone) {
-      // Channels past the second alternate left and right (front, rear, ... pairs).
-      for (std::uint32_t ch = 0; ch < c.channels; ++ch)
-        values_[ch] = ch % 2 == 0 ? leftValue : rightValue;
-      levelDone = true;
-      SendValues(c);
-    } else if (c.type == MixerControlType::Mute && !muteDone) {
-      // Every channel of a switch read per channel gets the same state.
-      for (std::uint32_t ch = 0; ch < c.channels; ++ch)
-        values_[ch] = static_cast<std::uint32_t>(mute);
-      muteDone = true;
-      SendValues(c);
-    }
+    // Channels past the second alternate left and right (front, rear, ... pairs); a switch read
+    // per channel gets the same state on every channel.
+    for (std::uint32_t ch = 0; ch < c.channels; ++ch)
+      values_[ch] = volume ? (ch % 2 == 0 ? leftValue : rightValue) : muteValue;
+    done = true;
+    SendValues(c);
   }
 
-  if (!muteDone && connection != -1) {
-    const TMixerControls& destControls = line.destination->Controls;
-    for (int32_t i = 0; i < destControls.Count(); ++i) {
-      const MixerControl& c = *destControls.Control(i);
-      if (c.type != MixerControlType::MixerList) continue;
-      // Read back first so the other sources' values go back unchanged; a position outside
-      // the control's values is not written.
-      if (static_cast<std::uint64_t>(connection) < c.ValueCount() && ReadValues(c)) {
-        values_[static_cast<std::size_t>(connection)] = static_cast<std::uint32_t>(mute);
-        SendValues(c);
-      }
-      break;
-    }
+  if (muteDone || connection == -1) return true;
+  // Only the first Mixer list control, read back first so that the other sources' values go
+  // back unchanged; a position outside its values is not written.
+  const TMixerControls& own = dest->Controls;
+  const auto list = std::find_if(own.begin(), own.end(), [](const MixerControl& c) {
+    return c.type == MixerControlType::MixerList;
+  });
+  if (list != own.end() && ListHolds(*list, connection) && ReadValues(*list)) {
+    values_[static_cast<std::size_t>(connection)] = muteValue;
+    SendValues(*list);
   }
   return true;
 }

@@ -45,6 +45,8 @@ class TMixerControls {
     return i >= 0 && i < Count() ? &list_[std::size_t(i)] : nullptr;
   }
   int32_t Count() const { return static_cast<int32_t>(list_.size()); }
+  auto begin() const { return list_.begin(); }
+  auto end() const { return list_.end(); }
 
  private:
   std::vector<MixerControl> list_;
@@ -115,11 +117,10 @@ class TAudioMixer : public QObject {
   static constexpr int32_t kValuesBufferSize = 31;
 
  private:
-  struct Line;
-  bool FindLine(int32_t destination, int32_t connection, Line& line) const;
+  const TMixerControls* FindLine(int32_t destination, int32_t connection,
+                                 const TMixerDestination*& dest) const;
   bool ReadValues(const MixerControl& control);
   void SendValues(const MixerControl& control);
-  void Dispatch(const MixerNotice& notice);
 
   MixerDriver& driver_;
   std::unique_ptr<MixerDevice> device_;

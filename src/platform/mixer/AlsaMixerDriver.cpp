@@ -5,7 +5,6 @@
 
 #include <QSocketNotifier>
 #include <algorithm>
-#include <cstdlib>
 
 namespace ostrivo {
 
@@ -39,8 +38,7 @@ const Calls kCalls[] = {
 // notifiers on the GUI thread.
 class SndMixerCard : public AlsaCard {
  public:
-  static std::unique_ptr<SndMixerCard> Open(const std::string& device, std::string name,
-                                            bool soundServer) {
+  static std::unique_ptr<SndMixerCard> Open(const std::string& device, bool soundServer) {
     snd_mixer_t* mixer = nullptr;
     if (snd_mixer_open(&mixer, 0) < 0) return nullptr;
     if (snd_mixer_attach(mixer, device.c_str()) < 0 ||
@@ -48,7 +46,7 @@ class SndMixerCard : public AlsaCard {
       snd_mixer_close(mixer);
       return nullptr;
     }
-    return std::unique_ptr<SndMixerCard>(new SndMixerCard(mixer, std::move(name), soundServer));
+    return std::unique_ptr<SndMixerCard>(new SndMixerCard(mixer, soundServer));
   }
 
   ~SndMixerCard() override {
@@ -58,7 +56,6 @@ class SndMixerCard : public AlsaCard {
     snd_mixer_close(mixer_);
   }
 
-  std::string Name() const override { return name_; }
   bool SoundServer() const override { return soundServer_; }
   const std::vector<AlsaElementInfo>& Elements() const override { return infos_; }
 
@@ -86,8 +83,7 @@ class SndMixerCard : public AlsaCard {
   }
 
  private:
-  SndMixerCard(snd_mixer_t* mixer, std::string name, bool soundServer)
-      : mixer_(mixer), name_(std::move(name)), soundServer_(soundServer) {
+  SndMixerCard(snd_mixer_t* mixer, bool soundServer) : mixer_(mixer), soundServer_(soundServer) {
     for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer_); e; e = snd_mixer_elem_next(e)) {
       elems_.push_back(e);
       infos_.push_back(Describe(e));
@@ -141,10 +137,10 @@ class SndMixerCard : public AlsaCard {
   }
 
   static int ElemEvent(snd_mixer_elem_t* e, unsigned int mask) {
+    // Only this card's elements carry this callback.
     auto* self = static_cast<SndMixerCard*>(snd_mixer_elem_get_callback_private(e));
-    const auto it = self ? std::find(self->elems_.begin(), self->elems_.end(), e)
-                         : std::vector<snd_mixer_elem_t*>::iterator();
-    if (!self || it == self->elems_.end()) return 0;
+    const auto it = std::find(self->elems_.begin(), self->elems_.end(), e);
+    if (it == self->elems_.end()) return 0;
     unsigned change = (mask & SND_CTL_EVENT_MASK_VALUE ? unsigned{kValue} : 0u) |
                       (mask & SND_CTL_EVENT_MASK_INFO ? unsigned{kInfo} : 0u);
     if (mask == SND_CTL_EVENT_MASK_REMOVE) {
@@ -156,7 +152,6 @@ class SndMixerCard : public AlsaCard {
   }
 
   snd_mixer_t* mixer_;
-  std::string name_;
   bool soundServer_;
   std::vector<snd_mixer_elem_t*> elems_;
   std::vector<AlsaElementInfo> infos_;
@@ -175,16 +170,8 @@ std::unique_ptr<AlsaCard> OpenSoundServer() {
   snd_lib_error_set_handler(nullptr);
   if (!opened) return nullptr;
   const bool hardware = snd_ctl_type(ctl) == SND_CTL_TYPE_HW;
-  std::string name = "default";
-  snd_ctl_card_info_t* info = nullptr;
-  if (snd_ctl_card_info_malloc(&info) == 0) {
-    if (snd_ctl_card_info(ctl, info) == 0 && *snd_ctl_card_info_get_name(info))
-      name = snd_ctl_card_info_get_name(info);
-    snd_ctl_card_info_free(info);
-  }
   snd_ctl_close(ctl);
-  if (hardware) return nullptr;
-  return SndMixerCard::Open("default", std::move(name), true);
+  return hardware ? nullptr : SndMixerCard::Open("default", true);
 }
 
 }  // namespace
@@ -192,17 +179,9 @@ std::unique_ptr<AlsaCard> OpenSoundServer() {
 std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
   std::vector<std::unique_ptr<AlsaCard>> mixers;
   if (auto server = OpenSoundServer()) mixers.push_back(std::move(server));
-  int card = -1;
-  while (snd_card_next(&card) >= 0 && card >= 0) {
-    std::string name = "hw:" + std::to_string(card);
-    char* cardName = nullptr;
-    if (snd_card_get_name(card, &cardName) == 0 && cardName) {
-      name = cardName;
-      std::free(cardName);
-    }
-    if (auto c = SndMixerCard::Open("hw:" + std::to_string(card), std::move(name), false))
+  for (int card = -1; snd_card_next(&card) >= 0 && card >= 0;)
+    if (auto c = SndMixerCard::Open("hw:" + std::to_string(card), false))
       mixers.push_back(std::move(c));
-  }
   return mixers;
 }
 
@@ -210,50 +189,38 @@ std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
 class AlsaMixerDriver::Device : public MixerDevice {
  public:
   Device(AlsaMixerDriver& driver, std::uint32_t device)
-      : MixerDevice(driver, device), mixer_(driver.mixers_[device]) {}
-
-  std::string Name() override { return mixer_.card->Name(); }
-  std::uint32_t DestinationCount() override {
-    return static_cast<std::uint32_t>(mixer_.layout.destinations.size());
-  }
-  std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) override {
-    return LineIn(mixer_.layout, destination, source);
-  }
-  std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) override {
-    return ControlsIn(mixer_.layout, line);
-  }
+      : MixerDevice(driver, device, driver.mixers_[device].layout),
+        mixer_(driver.mixers_[device]) {}
 
   bool Read(const MixerControl& control, std::span<std::uint32_t> values) override {
     const AlsaControlBinding* b = Binding(control, values.size());
     if (!b) return false;
     const AlsaElementInfo::Side& side = SideOf(*b);
     const std::vector<int> channels = side.channels.empty() ? std::vector{0} : side.channels;
-    std::vector<std::uint32_t> read(values.size());
-    bool on = false;  // a switch: muted while no channel's switch is on
-    for (std::size_t i = 0; i < (IsVolume(b->kind) ? read.size() : channels.size()); ++i) {
-      long raw = 0;
-      // One value for all channels reads the first.
-      if (!mixer_.card->Get(b->element, b->kind, channels[i], raw)) return false;
-      if (IsVolume(b->kind)) read[i] = AlsaToLevel(raw, side.min, side.max);
-      on = on || raw != 0;
-    }
-    if (!IsVolume(b->kind)) read.assign(read.size(), on ? 0 : 1);
-    std::copy(read.begin(), read.end(), values.begin());
+    // A volume reads its values' channels (one value for all reads the first); a switch reads
+    // every channel, as the line is muted only while no channel's switch is on.
+    std::vector<long> raw(IsVolume(b->kind) ? values.size() : channels.size());
+    for (std::size_t i = 0; i < raw.size(); ++i)
+      if (!mixer_.card->Get(b->element, b->kind, channels[i], raw[i])) return false;
+    if (IsVolume(b->kind))
+      std::transform(raw.begin(), raw.end(), values.begin(),
+                     [&side](long r) { return AlsaToLevel(r, side.min, side.max); });
+    else
+      values[0] = std::none_of(raw.begin(), raw.end(), [](long r) { return r != 0; });
     return true;
   }
 
   bool Write(const MixerControl& control, std::span<const std::uint32_t> values) override {
     const AlsaControlBinding* b = Binding(control, values.size());
     if (!b) return false;
-    AlsaCard& card = *mixer_.card;
     const AlsaElementInfo::Side& side = SideOf(*b);
-    if (!IsVolume(b->kind)) return card.Set(b->element, b->kind, -1, values[0] ? 0 : 1);
-    if (values.size() == 1)
-      return card.Set(b->element, b->kind, -1, LevelToAlsa(values[0], side.min, side.max));
-    for (std::size_t i = 0; i < values.size(); ++i)
-      if (!card.Set(b->element, b->kind, side.channels[i],
-                    LevelToAlsa(values[i], side.min, side.max)))
-        return false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      // One value sets every channel at once; a switch is on while the line is not muted.
+      const int channel = values.size() == 1 ? -1 : side.channels[i];
+      const long raw =
+          IsVolume(b->kind) ? LevelToAlsa(values[i], side.min, side.max) : values[i] == 0;
+      if (!mixer_.card->Set(b->element, b->kind, channel, raw)) return false;
+    }
     return true;
   }
 
@@ -276,24 +243,17 @@ AlsaMixerDriver::AlsaMixerDriver() : AlsaMixerDriver(OpenSystemAlsaMixers()) {}
 
 AlsaMixerDriver::AlsaMixerDriver(std::vector<std::unique_ptr<AlsaCard>> cards) {
   for (auto& card : cards) {
-    if (!card) continue;
-    AlsaMixerLayout layout = MapAlsaElements(card->Elements(), card->SoundServer());
-    mixers_.push_back(Mixer{std::move(card), std::move(layout)});
-  }
-  for (std::size_t d = 0; d < mixers_.size(); ++d) {
-    const auto device = static_cast<std::uint32_t>(d);
-    mixers_[d].card->OnChange = [this, device](std::size_t element, unsigned change) {
+    const auto device = static_cast<std::uint32_t>(mixers_.size());
+    card->OnChange = [this, device](std::size_t element, unsigned change) {
       ElementChanged(device, element, change);
     };
+    AlsaMixerLayout layout = MapAlsaElements(card->Elements(), card->SoundServer());
+    mixers_.push_back(Mixer{std::move(card), std::move(layout)});
   }
 }
 
 AlsaMixerDriver::~AlsaMixerDriver() {
   for (Mixer& m : mixers_) m.card->OnChange = nullptr;
-}
-
-const AlsaMixerLayout& AlsaMixerDriver::Layout(std::uint32_t device) const {
-  return mixers_.at(device).layout;
 }
 
 std::uint32_t AlsaMixerDriver::DeviceCount() {

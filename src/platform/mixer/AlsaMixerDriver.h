@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "platform/mixer/AlsaMixerMapping.h"
@@ -21,7 +20,6 @@ class AlsaCard {
   enum Change : unsigned { kValue = 1, kInfo = 2, kRemoved = 4 };
 
   virtual ~AlsaCard() = default;
-  virtual std::string Name() const = 0;
   // A sound server's mixer rather than a card's.
   virtual bool SoundServer() const = 0;
   virtual const std::vector<AlsaElementInfo>& Elements() const = 0;
@@ -45,8 +43,6 @@ class AlsaMixerDriver : public MixerDriver {
 
   std::uint32_t DeviceCount() override;
   std::unique_ptr<MixerDevice> Open(std::uint32_t device) override;
-
-  const AlsaMixerLayout& Layout(std::uint32_t device) const;
 
  private:
   class Device;

@@ -23,13 +23,6 @@ constexpr std::array<Place, 5> kPlaces{{{"Line", MixerComponent::Line},
                                         {"Synth", MixerComponent::Synthesizer}}};
 constexpr std::size_t kMicPlace = 2;
 
-bool Plays(const AlsaElementInfo& e) {
-  return e.playback.Used();
-}
-bool Captures(const AlsaElementInfo& e) {
-  return e.capture.Used();
-}
-
 MixerComponent ComponentOf(const std::string& name) {
   for (const Place& p : kPlaces)
     if (name == p.name) return p.component;
@@ -44,78 +37,77 @@ std::string DisplayName(const AlsaElementInfo& e) {
   return e.index == 0 ? e.name : e.name + " " + std::to_string(e.index);
 }
 
+using Direction = AlsaElementInfo::Side AlsaElementInfo::*;
+constexpr Direction kPlayback = &AlsaElementInfo::playback;
+constexpr Direction kCapture = &AlsaElementInfo::capture;
+
 class Builder {
  public:
   explicit Builder(const std::vector<AlsaElementInfo>& elements)
       : elements_(elements), used_(elements.size(), false) {}
 
   void Playback(bool soundServer) {
-    const auto master = Find("Master", Plays);
-    Line(std::nullopt, master ? "Master" : "Playback", MixerComponent::Speakers, master, true);
+    const auto master = Find("Master", kPlayback);
+    Line(std::nullopt, master ? "Master" : "Playback", MixerComponent::Speakers, master, kPlayback);
     for (std::size_t p = 0; p < kPlaces.size(); ++p) {
-      const bool serverMic = soundServer && p == kMicPlace;
-      const auto e = serverMic ? Find("Capture", Captures) : Find(kPlaces[p].name, Plays);
-      Line(0, kPlaces[p].name, kPlaces[p].component, e, !serverMic);
+      const Direction side = soundServer && p == kMicPlace ? kCapture : kPlayback;
+      const auto e = Find(side == kCapture ? "Capture" : kPlaces[p].name, side);
+      Line(0, kPlaces[p].name, kPlaces[p].component, e, side);
     }
     for (std::size_t i = 0; i < elements_.size(); ++i)
-      if (!used_[i] && Plays(elements_[i]))
-        Line(0, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, true);
+      if (!used_[i] && elements_[i].playback.Used())
+        Line(0, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, kPlayback);
   }
 
   void Capture() {
-    if (std::none_of(elements_.begin(), elements_.end(), Captures)) return;
-    const auto capture = Find("Capture", Captures);
-    Line(std::nullopt, "Capture", MixerComponent::WaveIn, capture, false);
+    if (std::none_of(elements_.begin(), elements_.end(),
+                     [](const AlsaElementInfo& e) { return e.capture.Used(); }))
+      return;
+    const auto capture = Find("Capture", kCapture);
+    Line(std::nullopt, "Capture", MixerComponent::WaveIn, capture, kCapture);
     for (std::size_t i = 0; i < elements_.size(); ++i)
-      if (i != capture && Captures(elements_[i]))
-        Line(1, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, false);
+      if (i != capture && elements_[i].capture.Used())
+        Line(1, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, kCapture);
   }
 
   AlsaMixerLayout Take() { return std::move(layout_); }
 
  private:
-  std::optional<std::size_t> Find(const char* name, bool (*usable)(const AlsaElementInfo&)) const {
+  std::optional<std::size_t> Find(const char* name, Direction side) const {
     for (std::size_t i = 0; i < elements_.size(); ++i)
-      if (elements_[i].index == 0 && elements_[i].name == name && usable(elements_[i])) return i;
+      if (elements_[i].index == 0 && elements_[i].name == name && (elements_[i].*side).Used())
+        return i;
     return std::nullopt;
   }
 
   // A line (to destination, or a new destination) and its controls from the element's side in
   // that direction; without an element, a disconnected line without controls.
   void Line(std::optional<std::uint32_t> destination, const std::string& name,
-            MixerComponent component, std::optional<std::size_t> element, bool playback) {
-    const AlsaElementInfo* e = element ? &elements_[*element] : nullptr;
-    const AlsaElementInfo::Side* side = e ? (playback ? &e->playback : &e->capture) : nullptr;
+            MixerComponent component, std::optional<std::size_t> element, Direction direction) {
+    const AlsaElementInfo::Side* side = element ? &(elements_[*element].*direction) : nullptr;
     const auto channels = static_cast<std::uint32_t>(side ? side->channels.size() : 0);
     auto& line = layout_.AddLine(destination, name, component,
                                  side          ? std::max(1u, channels)
                                  : destination ? 1
                                                : 2);
-    line.line.connected = e != nullptr;
-    if (!e) return;
+    line.line.connected = side != nullptr;
+    if (!side) return;
+    const bool playback = direction == kPlayback;
     if (playback) used_[*element] = true;
-    if (side->volume) {
-      MixerControl c;
-      c.type = MixerControlType::Volume;
-      c.name = DisplayName(*e) + " Volume";
-      c.channels = side->joined ? 1 : line.line.channels;
-      c.maximum = kLevelMax;
-      Bind(line, c, *element,
-           playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume);
-    }
-    if (side->sw) {
-      MixerControl c;
-      c.type = MixerControlType::Mute;
-      c.name = DisplayName(*e) + " Mute";
-      c.maximum = 1;
-      Bind(line, c, *element,
-           playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch);
-    }
+    if (side->volume)
+      Bind(line,
+           {.type = MixerControlType::Volume,
+            .channels = side->joined ? 1 : line.line.channels,
+            .maximum = kLevelMax},
+           {*element, playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume});
+    if (side->sw)
+      Bind(line, {.type = MixerControlType::Mute, .maximum = 1},
+           {*element, playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch});
   }
 
-  void Bind(MixerLayout::Entry& line, MixerControl c, std::size_t element, AlsaControlKind kind) {
-    layout_.AddControl(line, std::move(c));
-    layout_.bindings.push_back({element, kind});
+  void Bind(MixerLayout::Entry& line, MixerControl control, AlsaControlBinding binding) {
+    layout_.AddControl(line, control);
+    layout_.bindings.push_back(binding);
   }
 
   const std::vector<AlsaElementInfo>& elements_;

@@ -1,6 +1,7 @@
 #include "platform/mixer/MixerDriver.h"
 
 #include <QMetaObject>
+#include <algorithm>
 
 namespace ostrivo {
 
@@ -33,28 +34,28 @@ const MixerLayout::Entry* MixerLayout::Find(std::uint32_t destination, std::int3
   return &destinations[destination][static_cast<std::size_t>(source + 1)];
 }
 
-MixerDevice::MixerDevice(MixerDriver& driver, std::uint32_t device)
-    : driver_(driver), device_(device) {
+MixerDevice::MixerDevice(MixerDriver& driver, std::uint32_t device, const MixerLayout& layout)
+    : driver_(driver), device_(device), layout_(layout) {
   driver_.open_.emplace(device_, this);
 }
 
 MixerDevice::~MixerDevice() {
-  for (auto it = driver_.open_.begin(); it != driver_.open_.end(); ++it)
-    if (it->second == this) {
-      driver_.open_.erase(it);
-      break;
-    }
+  const auto [first, last] = driver_.open_.equal_range(device_);
+  driver_.open_.erase(
+      std::find_if(first, last, [this](const auto& o) { return o.second == this; }));
 }
 
-std::optional<MixerLine> MixerDevice::LineIn(const MixerLayout& layout, std::uint32_t destination,
-                                             std::int32_t source) {
-  const MixerLayout::Entry* entry = layout.Find(destination, source);
+std::uint32_t MixerDevice::DestinationCount() {
+  return static_cast<std::uint32_t>(layout_.destinations.size());
+}
+
+std::optional<MixerLine> MixerDevice::Line(std::uint32_t destination, std::int32_t source) {
+  const MixerLayout::Entry* entry = layout_.Find(destination, source);
   return entry ? std::optional(entry->line) : std::nullopt;
 }
 
-std::optional<std::vector<MixerControl>> MixerDevice::ControlsIn(const MixerLayout& layout,
-                                                                 const MixerLine& line) {
-  const MixerLayout::Entry* entry = layout.Find(line.destination, line.source);
+std::optional<std::vector<MixerControl>> MixerDevice::Controls(const MixerLine& line) {
+  const MixerLayout::Entry* entry = layout_.Find(line.destination, line.source);
   return entry ? std::optional(entry->controls) : std::nullopt;
 }
 

@@ -39,12 +39,10 @@ enum class MixerControlType { Volume, Mute, MixerList, Other };
 struct MixerControl {
   std::uint32_t id = 0;  // unique on its device; change notices name it
   MixerControlType type = MixerControlType::Other;
-  std::string name;
   std::uint32_t channels = 1;  // values per item: 1 when one value serves all the line's channels
   std::uint32_t items = 0;     // a list's items; 0 for a control of one item
   bool disabled = false;
-  std::uint32_t minimum = 0;  // the range of each value
-  std::uint32_t maximum = 0;
+  std::uint32_t maximum = 0;  // each value runs from 0 to this
 
   std::uint64_t ValueCount() const { return std::uint64_t{channels} * (items ? items : 1); }
 };
@@ -84,20 +82,19 @@ struct MixerLayout {
 
 class MixerDriver;
 
-// An open device; destroying it closes it.
+// An open device, its lines and controls those of a layout; destroying it closes it.
 class MixerDevice {
  public:
-  MixerDevice(MixerDriver& driver, std::uint32_t device);
+  MixerDevice(MixerDriver& driver, std::uint32_t device, const MixerLayout& layout);
   virtual ~MixerDevice();
   MixerDevice(const MixerDevice&) = delete;
   MixerDevice& operator=(const MixerDevice&) = delete;
 
-  virtual std::string Name() = 0;
-  virtual std::uint32_t DestinationCount() = 0;
+  virtual std::uint32_t DestinationCount();
   // A destination (source -1) or one of its sources; nothing when it cannot be read.
-  virtual std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) = 0;
+  virtual std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source);
   // The line's controls in the device's order; nothing when they cannot be read.
-  virtual std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) = 0;
+  virtual std::optional<std::vector<MixerControl>> Controls(const MixerLine& line);
   // A control's values: its channels' values for each item in turn, ValueCount() in all. False,
   // with values untouched and nothing changed, when the size is not that or the device refuses.
   virtual bool Read(const MixerControl& control, std::span<std::uint32_t> values) = 0;
@@ -109,17 +106,11 @@ class MixerDevice {
 
   std::uint32_t Index() const { return device_; }
 
- protected:
-  // The answers of a device described by a layout.
-  static std::optional<MixerLine> LineIn(const MixerLayout& layout, std::uint32_t destination,
-                                         std::int32_t source);
-  static std::optional<std::vector<MixerControl>> ControlsIn(const MixerLayout& layout,
-                                                             const MixerLine& line);
-
  private:
   friend class MixerDriver;
   MixerDriver& driver_;
   std::uint32_t device_;
+  const MixerLayout& layout_;
   QObject queue_;  // the queued notices' receiver
 };
 

@@ -9,33 +9,34 @@ namespace ostrivo {
 class SimulatedMixerDriver::Device : public MixerDevice {
  public:
   Device(SimulatedMixerDriver& driver, std::uint32_t device)
-      : MixerDevice(driver, device), driver_(driver) {}
+      : MixerDevice(driver, device, driver.devices_[device].layout),
+        driver_(driver),
+        dev_(driver.devices_[device]) {}
   ~Device() override { ++driver_.calls.close; }
 
-  std::string Name() override { return Dev().name; }
   std::uint32_t DestinationCount() override {
     ++driver_.calls.destinations;
-    return static_cast<std::uint32_t>(Dev().layout.destinations.size());
+    return MixerDevice::DestinationCount();
   }
   std::optional<MixerLine> Line(std::uint32_t destination, std::int32_t source) override {
     ++driver_.calls.lineInfo;
-    auto line = LineIn(Dev().layout, destination, source);
-    return line && !Dev().failInfo.count(line->id) ? line : std::nullopt;
+    auto line = MixerDevice::Line(destination, source);
+    return line && !dev_.failInfo[line->id] ? line : std::nullopt;
   }
   std::optional<std::vector<MixerControl>> Controls(const MixerLine& line) override {
     ++driver_.calls.lineControls;
-    return Dev().failControls.count(line.id) ? std::nullopt : ControlsIn(Dev().layout, line);
+    return dev_.failControls[line.id] ? std::nullopt : MixerDevice::Controls(line);
   }
   bool Read(const MixerControl& control, std::span<std::uint32_t> values) override {
     ++driver_.calls.getDetails;
-    const SimControl& c = Dev().controls.at(control.id);
+    const SimControl& c = dev_.controls.at(control.id);
     if (c.failRead || values.size() != c.values.size()) return false;
     std::copy(c.values.begin(), c.values.end(), values.begin());
     return true;
   }
   bool Write(const MixerControl& control, std::span<const std::uint32_t> values) override {
     ++driver_.calls.setDetails;
-    SimControl& c = Dev().controls.at(control.id);
+    SimControl& c = dev_.controls.at(control.id);
     if (c.failWrite || values.size() != c.values.size()) return false;
     c.values.assign(values.begin(), values.end());
     ++c.writes;
@@ -44,26 +45,18 @@ class SimulatedMixerDriver::Device : public MixerDevice {
   }
 
  private:
-  // Looked up on every call: a test may still add devices while this one is open.
-  SimDevice& Dev() { return driver_.devices_.at(Index()); }
-
   SimulatedMixerDriver& driver_;
+  SimDevice& dev_;
 };
 
-MixerLayout::Entry& SimulatedMixerDriver::At(LineRef line) {
+const MixerLayout::Entry& SimulatedMixerDriver::At(LineRef line) const {
   return devices_.at(line.device)
       .layout.destinations.at(line.destination)
       .at(static_cast<std::size_t>(line.source + 1));
 }
-SimulatedMixerDriver::SimControl& SimulatedMixerDriver::At(ControlRef control) {
-  return devices_.at(control.device).controls.at(control.id);
-}
-const SimulatedMixerDriver::SimControl& SimulatedMixerDriver::At(ControlRef control) const {
-  return const_cast<SimulatedMixerDriver*>(this)->At(control);
-}
 
-std::uint32_t SimulatedMixerDriver::AddDevice(const char* name) {
-  devices_.emplace_back().name = name;
+std::uint32_t SimulatedMixerDriver::AddDevice() {
+  devices_.emplace_back();
   return static_cast<std::uint32_t>(devices_.size() - 1);
 }
 
@@ -87,11 +80,9 @@ SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddSource(LineRef destinatio
 SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddControl(
     LineRef line, MixerControlType type, unsigned flags, std::uint32_t items,
     std::vector<std::uint32_t> values) {
-  static const char* const kNames[] = {"Volume", "Mute", "Mixer", "Control"};
   MixerLayout::Entry& l = At(line);
   MixerControl c;
   c.type = type;
-  c.name = kNames[static_cast<int>(type)];
   c.channels = (flags & kUniform) ? 1 : std::max(1u, l.line.channels);
   c.items = items;
   c.disabled = (flags & kDisabled) != 0;
@@ -100,43 +91,6 @@ SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddControl(
   SimDevice& dev = devices_.at(line.device);
   dev.controls.emplace_back().values = std::move(values);
   return {line.device, dev.layout.AddControl(l, c)};
-}
-
-SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddVolume(
-    LineRef line, unsigned flags, std::vector<std::uint32_t> values) {
-  return AddControl(line, MixerControlType::Volume, flags, 0, std::move(values));
-}
-
-SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddMute(LineRef line, bool muted,
-                                                               unsigned flags) {
-  return AddControl(line, MixerControlType::Mute, flags, 0, {muted ? 1u : 0u});
-}
-
-SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddMixerList(
-    LineRef destination, std::uint32_t items, std::vector<std::uint32_t> values) {
-  return AddControl(destination, MixerControlType::MixerList, kUniform, items, std::move(values));
-}
-
-void SimulatedMixerDriver::FailOpen(std::uint32_t device, bool fail) {
-  devices_.at(device).failOpen = fail;
-}
-void SimulatedMixerDriver::FailLineInfo(LineRef line, bool fail) {
-  auto& set = devices_.at(line.device).failInfo;
-  fail ? void(set.insert(LineID(line))) : void(set.erase(LineID(line)));
-}
-void SimulatedMixerDriver::FailLineControls(LineRef line, bool fail) {
-  auto& set = devices_.at(line.device).failControls;
-  fail ? void(set.insert(LineID(line))) : void(set.erase(LineID(line)));
-}
-void SimulatedMixerDriver::FailDetailsRead(ControlRef control, bool fail) {
-  At(control).failRead = fail;
-}
-void SimulatedMixerDriver::FailDetailsWrite(ControlRef control, bool fail) {
-  At(control).failWrite = fail;
-}
-
-const std::vector<std::uint32_t>& SimulatedMixerDriver::Values(ControlRef control) const {
-  return At(control).values;
 }
 
 void SimulatedMixerDriver::SetValues(ControlRef control, std::vector<std::uint32_t> values) {
@@ -148,14 +102,6 @@ void SimulatedMixerDriver::SetValues(ControlRef control, std::vector<std::uint32
 
 void SimulatedMixerDriver::ChangeLine(LineRef line) {
   Notify(line.device, {MixerNotice::LineChange, LineID(line)});
-}
-
-std::uint32_t SimulatedMixerDriver::WriteCount(ControlRef control) const {
-  return At(control).writes;
-}
-
-std::uint32_t SimulatedMixerDriver::LineID(LineRef line) const {
-  return const_cast<SimulatedMixerDriver*>(this)->At(line).line.id;
 }
 
 std::uint32_t SimulatedMixerDriver::DeviceCount() {

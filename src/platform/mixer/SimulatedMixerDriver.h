@@ -5,8 +5,9 @@
 // devices open on it, as a real device does; so do successful writes.
 
 #include <cstdint>
-#include <set>
-#include <string>
+#include <deque>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/mixer/MixerDriver.h"
@@ -41,41 +42,48 @@ class SimulatedMixerDriver : public MixerDriver {
              setDetails;
     }
   };
-  static constexpr unsigned kUniform = 1, kDisabled = 2;  // flags of AddControl
+  static constexpr unsigned kUniform = 1, kDisabled = 2;  // flags of a control
 
   // ---- Building ----
-  std::uint32_t AddDevice(const char* name = "Simulated Mixer");
+  std::uint32_t AddDevice();
   LineRef AddDestination(std::uint32_t device, std::uint32_t channels,
                          const char* name = "Master Volume",
                          MixerComponent component = MixerComponent::Speakers);
   LineRef AddSource(LineRef destination, std::uint32_t channels, const char* name = "Source",
                     MixerComponent component = MixerComponent::Undefined);
-  // A control of any type. values: channels (1 when kUniform, else the line's) for each of
-  // items items (one when 0), items in turn; missing values are 0.
-  ControlRef AddControl(LineRef line, MixerControlType type, unsigned flags,
-                        std::uint32_t items = 0, std::vector<std::uint32_t> values = {});
-  ControlRef AddVolume(LineRef line, unsigned flags = 0, std::vector<std::uint32_t> values = {});
-  ControlRef AddMute(LineRef line, bool muted = false, unsigned flags = kUniform);
+  // values: channels (1 when kUniform, else the line's) for each item in turn; missing ones are 0.
+  ControlRef AddVolume(LineRef line, unsigned flags = 0, std::vector<std::uint32_t> values = {}) {
+    return AddControl(line, MixerControlType::Volume, flags, 0, std::move(values));
+  }
+  ControlRef AddMute(LineRef line, bool muted = false, unsigned flags = kUniform) {
+    return AddControl(line, MixerControlType::Mute, flags, 0, {muted ? 1u : 0u});
+  }
   // A Mixer list control on a destination line: one value per item.
   ControlRef AddMixerList(LineRef destination, std::uint32_t items,
-                          std::vector<std::uint32_t> values = {});
+                          std::vector<std::uint32_t> values = {}) {
+    return AddControl(destination, MixerControlType::MixerList, kUniform, items, std::move(values));
+  }
 
   // ---- Failures ----
-  void FailOpen(std::uint32_t device, bool fail = true);
-  void FailLineInfo(LineRef line, bool fail = true);
-  void FailLineControls(LineRef line, bool fail = true);
-  void FailDetailsRead(ControlRef control, bool fail = true);
-  void FailDetailsWrite(ControlRef control, bool fail = true);
+  void FailOpen(std::uint32_t device, bool fail = true) { devices_.at(device).failOpen = fail; }
+  void FailLineInfo(LineRef line, bool fail = true) {
+    devices_.at(line.device).failInfo[LineID(line)] = fail;
+  }
+  void FailLineControls(LineRef line, bool fail = true) {
+    devices_.at(line.device).failControls[LineID(line)] = fail;
+  }
+  void FailDetailsRead(ControlRef control, bool fail = true) { At(control).failRead = fail; }
+  void FailDetailsWrite(ControlRef control, bool fail = true) { At(control).failWrite = fail; }
 
   // ---- State ----
-  const std::vector<std::uint32_t>& Values(ControlRef control) const;
+  const std::vector<std::uint32_t>& Values(ControlRef control) const { return At(control).values; }
   // Another program changes a control: a control notice.
   void SetValues(ControlRef control, std::vector<std::uint32_t> values);
   // Another program changes a line: a line notice.
   void ChangeLine(LineRef line);
   // Successful writes, per control.
-  std::uint32_t WriteCount(ControlRef control) const;
-  std::uint32_t LineID(LineRef line) const;
+  std::uint32_t WriteCount(ControlRef control) const { return At(control).writes; }
+  std::uint32_t LineID(LineRef line) const { return At(line).line.id; }
 
   Calls calls;
 
@@ -92,17 +100,22 @@ class SimulatedMixerDriver : public MixerDriver {
     std::uint32_t writes = 0;
   };
   struct SimDevice {
-    std::string name;
     MixerLayout layout;
-    std::vector<SimControl> controls;                // by identifier
-    std::set<std::uint32_t> failInfo, failControls;  // line identifiers
+    std::vector<SimControl> controls;                      // by identifier
+    std::map<std::uint32_t, bool> failInfo, failControls;  // by line identifier
     bool failOpen = false;
   };
-  MixerLayout::Entry& At(LineRef line);
-  SimControl& At(ControlRef control);
-  const SimControl& At(ControlRef control) const;
+  ControlRef AddControl(LineRef line, MixerControlType type, unsigned flags, std::uint32_t items,
+                        std::vector<std::uint32_t> values);
+  const MixerLayout::Entry& At(LineRef line) const;
+  MixerLayout::Entry& At(LineRef line) {
+    return const_cast<MixerLayout::Entry&>(std::as_const(*this).At(line));
+  }
+  const SimControl& At(ControlRef c) const { return devices_.at(c.device).controls.at(c.id); }
+  SimControl& At(ControlRef c) { return devices_.at(c.device).controls.at(c.id); }
 
-  std::vector<SimDevice> devices_;
+  // A deque: an open device keeps its place while a test adds further devices.
+  std::deque<SimDevice> devices_;
 };
 
 }  // namespace ostrivo
