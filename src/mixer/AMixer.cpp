@@ -18,8 +18,6 @@ bool ListHolds(const MixerControl& c, int32_t connection) {
 
 }  // namespace
 
-// ---- The tree ----
-
 TMixerControls::TMixerControls(MixerDevice& device, const MixerLine& line) {
   if (auto controls = device.Controls(line)) list_ = std::move(*controls);
 }
@@ -38,15 +36,9 @@ TMixerDestinations::TMixerDestinations(TAudioMixer& mixer, MixerDevice& device) 
       Add(std::make_unique<TMixerDestination>(mixer, device, *line));
 }
 
-// ---- The component ----
-
 TAudioMixer::TAudioMixer(MixerDriver& driver, QObject* owner) : QObject(owner), driver_(driver) {
   deviceCount_ = static_cast<int32_t>(driver_.DeviceCount());
   if (deviceCount_ > 0) SetMixerID(0);
-}
-
-TAudioMixer::~TAudioMixer() {
-  SetMixerID(-1);
 }
 
 void TAudioMixer::SetMixerID(int32_t id) {

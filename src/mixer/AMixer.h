@@ -41,9 +41,6 @@ class TPointerList {
 class TMixerControls {
  public:
   TMixerControls(MixerDevice& device, const MixerLine& line);
-  const MixerControl* Control(int32_t i) const {
-    return i >= 0 && i < Count() ? &list_[std::size_t(i)] : nullptr;
-  }
   int32_t Count() const { return static_cast<int32_t>(list_.size()); }
   auto begin() const { return list_.begin(); }
   auto end() const { return list_.end(); }
@@ -52,7 +49,6 @@ class TMixerControls {
   std::vector<MixerControl> list_;
 };
 
-// One source line.
 struct TMixerConnection {
   TMixerConnection(TAudioMixer& mixer, MixerDevice& device, const MixerLine& line)
       : Mixer(&mixer), Line(line), Controls(device, Line) {}
@@ -87,7 +83,6 @@ class TAudioMixer : public QObject {
  public:
   // Opens device 0 when the system has a mixer device.
   TAudioMixer(MixerDriver& driver, QObject* owner);
-  ~TAudioMixer() override;
 
   // -1 while no device is open.
   int32_t MixerID() const { return mixerID_; }
@@ -123,7 +118,7 @@ class TAudioMixer : public QObject {
   void SendValues(const MixerControl& control);
 
   MixerDriver& driver_;
-  std::unique_ptr<MixerDevice> device_;
+  std::unique_ptr<MixerDevice> device_;  // outlives the tree: destroyed after it
   std::unique_ptr<TMixerDestinations> destinations_;
   int32_t deviceCount_ = 0;
   int32_t mixerID_ = -1;

@@ -59,27 +59,26 @@ class SndMixerCard : public AlsaCard {
   bool SoundServer() const override { return soundServer_; }
   const std::vector<AlsaElementInfo>& Elements() const override { return infos_; }
 
+  // An element that went away (null) refuses every call.
   bool Get(std::size_t element, AlsaControlKind kind, int channel, long& value) override {
-    snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
+    snd_mixer_elem_t* e = elems_[element];
     const Calls& c = kCalls[IsPlayback(kind) ? 0 : 1];
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
-    int sw = 0;
-    if (!e) return false;
-    if (IsVolume(kind)) return c.getVolume(e, ch, &value) >= 0;
-    if (c.getSwitch(e, ch, &sw) < 0) return false;
-    value = sw ? 1 : 0;
+    int on = 0;
+    if (!e || (IsVolume(kind) ? c.getVolume(e, ch, &value) : c.getSwitch(e, ch, &on)) < 0)
+      return false;
+    if (!IsVolume(kind)) value = on != 0;
     return true;
   }
 
   bool Set(std::size_t element, AlsaControlKind kind, int channel, long value) override {
-    snd_mixer_elem_t* e = element < elems_.size() ? elems_[element] : nullptr;
+    snd_mixer_elem_t* e = elems_[element];
     const Calls& c = kCalls[IsPlayback(kind) ? 0 : 1];
     const auto ch = static_cast<snd_mixer_selem_channel_id_t>(channel);
-    const int sw = value ? 1 : 0;
     if (!e) return false;
     if (IsVolume(kind))
       return (channel < 0 ? c.setVolumeAll(e, value) : c.setVolume(e, ch, value)) >= 0;
-    return (channel < 0 ? c.setSwitchAll(e, sw) : c.setSwitch(e, ch, sw)) >= 0;
+    return (channel < 0 ? c.setSwitchAll(e, value != 0) : c.setSwitch(e, ch, value != 0)) >= 0;
   }
 
  private:
@@ -174,8 +173,7 @@ std::unique_ptr<AlsaCard> OpenSoundServer() {
   return hardware ? nullptr : SndMixerCard::Open("default", true);
 }
 
-}  // namespace
-
+// The sound server's mixer where "default" is one, then every card whose mixer opens.
 std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
   std::vector<std::unique_ptr<AlsaCard>> mixers;
   if (auto server = OpenSoundServer()) mixers.push_back(std::move(server));
@@ -184,6 +182,8 @@ std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
       mixers.push_back(std::move(c));
   return mixers;
 }
+
+}  // namespace
 
 // An open device: a view of one mixer and its layout.
 class AlsaMixerDriver::Device : public MixerDevice {

@@ -32,9 +32,6 @@ class AlsaCard {
   std::function<void(std::size_t element, unsigned change)> OnChange;
 };
 
-// The sound server's mixer where "default" is one, then every card whose mixer opens.
-std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers();
-
 class AlsaMixerDriver : public MixerDriver {
  public:
   AlsaMixerDriver();

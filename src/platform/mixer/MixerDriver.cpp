@@ -59,8 +59,6 @@ std::optional<std::vector<MixerControl>> MixerDevice::Controls(const MixerLine& 
   return entry ? std::optional(entry->controls) : std::nullopt;
 }
 
-MixerDriver::~MixerDriver() = default;
-
 void MixerDriver::Notify(std::uint32_t device, const MixerNotice& notice) {
   const auto [first, last] = open_.equal_range(device);
   for (auto it = first; it != last; ++it) {

@@ -87,8 +87,6 @@ class MixerDevice {
  public:
   MixerDevice(MixerDriver& driver, std::uint32_t device, const MixerLayout& layout);
   virtual ~MixerDevice();
-  MixerDevice(const MixerDevice&) = delete;
-  MixerDevice& operator=(const MixerDevice&) = delete;
 
   virtual std::uint32_t DestinationCount();
   // A destination (source -1) or one of its sources; nothing when it cannot be read.
@@ -117,7 +115,7 @@ class MixerDevice {
 class MixerDriver {
  public:
   MixerDriver() = default;
-  virtual ~MixerDriver();
+  virtual ~MixerDriver() = default;
   MixerDriver(const MixerDriver&) = delete;
   MixerDriver& operator=(const MixerDriver&) = delete;
 
@@ -125,7 +123,6 @@ class MixerDriver {
   // device is below DeviceCount(); null when it cannot be opened.
   virtual std::unique_ptr<MixerDevice> Open(std::uint32_t device) = 0;
 
-  // Devices open now, in all or of one index.
   std::size_t OpenDeviceCount() const { return open_.size(); }
   std::size_t OpenDeviceCount(std::uint32_t device) const { return open_.count(device); }
 

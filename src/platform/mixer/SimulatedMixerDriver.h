@@ -22,7 +22,6 @@ class SimulatedMixerDriver : public MixerDriver {
     std::uint32_t destination = 0;
     std::int32_t source = -1;
   };
-  // A control of a device.
   struct ControlRef {
     std::uint32_t device = 0;
     std::uint32_t id = 0;
@@ -44,7 +43,6 @@ class SimulatedMixerDriver : public MixerDriver {
   };
   static constexpr unsigned kUniform = 1, kDisabled = 2;  // flags of a control
 
-  // ---- Building ----
   std::uint32_t AddDevice();
   LineRef AddDestination(std::uint32_t device, std::uint32_t channels,
                          const char* name = "Master Volume",
@@ -64,7 +62,6 @@ class SimulatedMixerDriver : public MixerDriver {
     return AddControl(destination, MixerControlType::MixerList, kUniform, items, std::move(values));
   }
 
-  // ---- Failures ----
   void FailOpen(std::uint32_t device, bool fail = true) { devices_.at(device).failOpen = fail; }
   void FailLineInfo(LineRef line, bool fail = true) {
     devices_.at(line.device).failInfo[LineID(line)] = fail;
@@ -75,19 +72,16 @@ class SimulatedMixerDriver : public MixerDriver {
   void FailDetailsRead(ControlRef control, bool fail = true) { At(control).failRead = fail; }
   void FailDetailsWrite(ControlRef control, bool fail = true) { At(control).failWrite = fail; }
 
-  // ---- State ----
   const std::vector<std::uint32_t>& Values(ControlRef control) const { return At(control).values; }
   // Another program changes a control: a control notice.
   void SetValues(ControlRef control, std::vector<std::uint32_t> values);
   // Another program changes a line: a line notice.
   void ChangeLine(LineRef line);
-  // Successful writes, per control.
   std::uint32_t WriteCount(ControlRef control) const { return At(control).writes; }
   std::uint32_t LineID(LineRef line) const { return At(line).line.id; }
 
   Calls calls;
 
-  // ---- MixerDriver ----
   std::uint32_t DeviceCount() override;
   std::unique_ptr<MixerDevice> Open(std::uint32_t device) override;
 
