@@ -10,27 +10,9 @@ namespace {
 
 constexpr std::uint32_t kLevelMax = 65535;
 
-struct Place {
-  const char* name;
-  MixerComponent component;
-};
-
 // The five sources whose positions the volume bars rely on.
-constexpr std::array<Place, 5> kPlaces{{{"Line", MixerComponent::Line},
-                                        {"PCM", MixerComponent::Wave},
-                                        {"Mic", MixerComponent::Microphone},
-                                        {"CD", MixerComponent::CompactDisc},
-                                        {"Synth", MixerComponent::Synthesizer}}};
+constexpr std::array<const char*, 5> kPlaces{"Line", "PCM", "Mic", "CD", "Synth"};
 constexpr std::size_t kMicPlace = 2;
-
-MixerComponent ComponentOf(const std::string& name) {
-  for (const Place& p : kPlaces)
-    if (name == p.name) return p.component;
-  if (name == "Beep" || name == "PC Speaker") return MixerComponent::PcSpeaker;
-  if (name == "Aux") return MixerComponent::Auxiliary;
-  if (name.rfind("IEC958", 0) == 0) return MixerComponent::Digital;
-  return MixerComponent::Undefined;
-}
 
 // "Mic" for index 0, "Mic 1" for the next element of the same name.
 std::string DisplayName(const AlsaElementInfo& e) {
@@ -48,15 +30,15 @@ class Builder {
 
   void Playback(bool soundServer) {
     const auto master = Find("Master", kPlayback);
-    Line(std::nullopt, master ? "Master" : "Playback", MixerComponent::Speakers, master, kPlayback);
+    Line(std::nullopt, master ? "Master" : "Playback", master, kPlayback);
     for (std::size_t p = 0; p < kPlaces.size(); ++p) {
-      const Direction side = soundServer && p == kMicPlace ? kCapture : kPlayback;
-      const auto e = Find(side == kCapture ? "Capture" : kPlaces[p].name, side);
-      Line(0, kPlaces[p].name, kPlaces[p].component, e, side);
+      const bool serverMic = soundServer && p == kMicPlace;
+      const Direction side = serverMic ? kCapture : kPlayback;
+      Line(0, kPlaces[p], Find(serverMic ? "Capture" : kPlaces[p], side), side);
     }
     for (std::size_t i = 0; i < elements_.size(); ++i)
       if (!used_[i] && elements_[i].playback.Used())
-        Line(0, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, kPlayback);
+        Line(0, DisplayName(elements_[i]), i, kPlayback);
   }
 
   void Capture() {
@@ -64,10 +46,10 @@ class Builder {
                      [](const AlsaElementInfo& e) { return e.capture.Used(); }))
       return;
     const auto capture = Find("Capture", kCapture);
-    Line(std::nullopt, "Capture", MixerComponent::WaveIn, capture, kCapture);
+    Line(std::nullopt, "Capture", capture, kCapture);
     for (std::size_t i = 0; i < elements_.size(); ++i)
       if (i != capture && elements_[i].capture.Used())
-        Line(1, DisplayName(elements_[i]), ComponentOf(elements_[i].name), i, kCapture);
+        Line(1, DisplayName(elements_[i]), i, kCapture);
   }
 
   AlsaMixerLayout Take() { return std::move(layout_); }
@@ -83,10 +65,10 @@ class Builder {
   // A line (to destination, or a new destination) and its controls from the element's side in
   // that direction; without an element, a disconnected line without controls.
   void Line(std::optional<std::uint32_t> destination, const std::string& name,
-            MixerComponent component, std::optional<std::size_t> element, Direction direction) {
+            std::optional<std::size_t> element, Direction direction) {
     const AlsaElementInfo::Side* side = element ? &(elements_[*element].*direction) : nullptr;
     const auto channels = static_cast<std::uint32_t>(side ? side->channels.size() : 0);
-    auto& line = layout_.AddLine(destination, name, component,
+    auto& line = layout_.AddLine(destination, name,
                                  side          ? std::max(1u, channels)
                                  : destination ? 1
                                                : 2);

@@ -6,7 +6,7 @@
 namespace ostrivo {
 
 MixerLayout::Entry& MixerLayout::AddLine(std::optional<std::uint32_t> destination, std::string name,
-                                         MixerComponent component, std::uint32_t channels) {
+                                         std::uint32_t channels) {
   const std::uint32_t d = destination.value_or(static_cast<std::uint32_t>(destinations.size()));
   if (!destination) destinations.emplace_back();
   auto& lines = destinations.at(d);
@@ -15,7 +15,6 @@ MixerLayout::Entry& MixerLayout::AddLine(std::optional<std::uint32_t> destinatio
   entry.line.destination = d;
   entry.line.source = static_cast<std::int32_t>(lines.size()) - 2;
   entry.line.name = std::move(name);
-  entry.line.component = component;
   entry.line.channels = channels;
   lines[0].line.sources = static_cast<std::uint32_t>(lines.size() - 1);
   return entry;

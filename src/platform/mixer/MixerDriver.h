@@ -16,22 +16,6 @@
 
 namespace ostrivo {
 
-// What a line carries, where the device says so: Speakers is a playback mix, WaveIn a capture
-// mix, Wave the wave playback.
-enum class MixerComponent {
-  Undefined,
-  Speakers,
-  WaveIn,
-  Line,
-  Wave,
-  Microphone,
-  CompactDisc,
-  Synthesizer,
-  Digital,
-  PcSpeaker,
-  Auxiliary
-};
-
 // Volume: a level per channel; Mute: a switch, non-zero while muted; MixerList: on a
 // destination, one switch per item (source), e.g. what is recorded.
 enum class MixerControlType { Volume, Mute, MixerList, Other };
@@ -52,7 +36,6 @@ struct MixerLine {
   std::uint32_t destination = 0;
   std::int32_t source = -1;  // -1: the destination line itself
   std::string name;
-  MixerComponent component = MixerComponent::Undefined;
   std::uint32_t channels = 1;
   std::uint32_t sources = 0;  // a destination's source lines
   bool connected = true;      // false: a place kept for a line the device does not have
@@ -74,8 +57,9 @@ struct MixerLayout {
   std::uint32_t lineCount = 0;
   std::uint32_t controlCount = 0;
 
+  // Without a destination: the line of a new destination.
   Entry& AddLine(std::optional<std::uint32_t> destination, std::string name,
-                 MixerComponent component, std::uint32_t channels);  // none: a new destination
+                 std::uint32_t channels);
   std::uint32_t AddControl(Entry& line, MixerControl control);
   const Entry* Find(std::uint32_t destination, std::int32_t source) const;
 };

@@ -62,18 +62,16 @@ std::uint32_t SimulatedMixerDriver::AddDevice() {
 
 SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddDestination(std::uint32_t device,
                                                                    std::uint32_t channels,
-                                                                   const char* name,
-                                                                   MixerComponent component) {
-  const auto& line = devices_.at(device).layout.AddLine(std::nullopt, name, component, channels);
+                                                                   const char* name) {
+  const auto& line = devices_.at(device).layout.AddLine(std::nullopt, name, channels);
   return {device, line.line.destination, -1};
 }
 
 SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddSource(LineRef destination,
                                                               std::uint32_t channels,
-                                                              const char* name,
-                                                              MixerComponent component) {
-  const auto& line = devices_.at(destination.device)
-                         .layout.AddLine(destination.destination, name, component, channels);
+                                                              const char* name) {
+  const auto& line =
+      devices_.at(destination.device).layout.AddLine(destination.destination, name, channels);
   return {destination.device, destination.destination, line.line.source};
 }
 

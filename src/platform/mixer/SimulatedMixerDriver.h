@@ -45,10 +45,8 @@ class SimulatedMixerDriver : public MixerDriver {
 
   std::uint32_t AddDevice();
   LineRef AddDestination(std::uint32_t device, std::uint32_t channels,
-                         const char* name = "Master Volume",
-                         MixerComponent component = MixerComponent::Speakers);
-  LineRef AddSource(LineRef destination, std::uint32_t channels, const char* name = "Source",
-                    MixerComponent component = MixerComponent::Undefined);
+                         const char* name = "Master Volume");
+  LineRef AddSource(LineRef destination, std::uint32_t channels, const char* name = "Source");
   // values: channels (1 when kUniform, else the line's) for each item in turn; missing ones are 0.
   ControlRef AddVolume(LineRef line, unsigned flags = 0, std::vector<std::uint32_t> values = {}) {
     return AddControl(line, MixerControlType::Volume, flags, 0, std::move(values));

@@ -24,10 +24,10 @@ struct Fixture {
   Line play = driver.AddDestination(dev, 2);
   Control volume = driver.AddVolume(play, 0, {30000, 20000});
   Control mute = driver.AddMute(play, false);
-  Line wave = driver.AddSource(play, 2, "Wave", MixerComponent::Wave);
+  Line wave = driver.AddSource(play, 2, "Wave");
   Control waveVolume = driver.AddVolume(wave, SimulatedMixerDriver::kUniform, {7});
-  Line cd = driver.AddSource(play, 2, "CD", MixerComponent::CompactDisc);
-  Line rec = driver.AddDestination(dev, 2, "Recording", MixerComponent::WaveIn);
+  Line cd = driver.AddSource(play, 2, "CD");
+  Line rec = driver.AddDestination(dev, 2, "Recording");
   Control list = driver.AddMixerList(rec, 3, {1, 0, 1});
 
   MixerControl Find(MixerDevice& d, Line line, std::size_t i) {
@@ -71,7 +71,6 @@ TEST(SimulatedMixerDriver, LinesAndControlsAsBuilt) {
   ASSERT_TRUE(play.has_value());
   EXPECT_EQ(play->sources, 2u);
   EXPECT_EQ(play->channels, 2u);
-  EXPECT_EQ(play->component, MixerComponent::Speakers);
   const auto cd = d->Line(0, 1);
   ASSERT_TRUE(cd.has_value());
   EXPECT_EQ(cd->name, "CD");
