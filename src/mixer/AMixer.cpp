@@ -6,8 +6,14 @@ namespace ostrivo {
 
 namespace {
 
+// What the level walks consider: a volume or a mute switch of one item.
 bool IsLevelOrMute(const MixerControl& c) {
-  return c.type == MixerControlType::Volume || c.type == MixerControlType::Mute;
+  return (c.type == MixerControlType::Volume || c.type == MixerControlType::Mute) && c.items == 0;
+}
+
+// A control whose values would not fit the buffer is neither read nor written.
+bool Fits(const MixerControl& c) {
+  return c.ValueCount() != 0 && c.ValueCount() <= TAudioMixer::kValuesBufferSize;
 }
 
 // A Mixer list control with a value at the source's position.
@@ -68,10 +74,7 @@ const TMixerControls* TAudioMixer::FindLine(int32_t destination, int32_t connect
 }
 
 bool TAudioMixer::ReadValues(const MixerControl& control) {
-  // A control whose values would not fit is not read at all.
-  const std::uint64_t count = control.ValueCount();
-  if (count == 0 || count > kValuesBufferSize) return false;
-  return device_->Read(control, std::span(values_.data(), count));
+  return Fits(control) && device_->Read(control, std::span(values_.data(), control.ValueCount()));
 }
 
 void TAudioMixer::SendValues(const MixerControl& control) {
@@ -90,8 +93,7 @@ bool TAudioMixer::ReadLineLevel(int32_t destination, int32_t connection, int32_t
   for (const MixerControl& c : *controls) {
     const bool volume = c.type == MixerControlType::Volume;
     // A control that could give nothing any more is not read; a disabled one gives nothing.
-    if (!IsLevelOrMute(c) || c.items != 0 || (volume ? l : m) != -1 || !ReadValues(c) || c.disabled)
-      continue;
+    if (!IsLevelOrMute(c) || (volume ? l : m) != -1 || !ReadValues(c) || c.disabled) continue;
     if (!volume) {
       m = values_[0] != 0 ? 1 : 0;
     } else {
@@ -128,10 +130,7 @@ bool TAudioMixer::WriteLineLevel(int32_t destination, int32_t connection, int32_
   for (const MixerControl& c : *controls) {
     const bool volume = c.type == MixerControlType::Volume;
     bool& done = volume ? levelDone : muteDone;
-    // A control whose values would not fit receives nothing.
-    if (!IsLevelOrMute(c) || c.items != 0 || c.channels == 0 || c.channels > kValuesBufferSize ||
-        done)
-      continue;
+    if (!IsLevelOrMute(c) || done || !Fits(c)) continue;
     // Channels past the second alternate left and right (front, rear, ... pairs); a switch read
     // per channel gets the same state on every channel.
     for (std::uint32_t ch = 0; ch < c.channels; ++ch)

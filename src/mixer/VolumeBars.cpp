@@ -20,8 +20,7 @@ constexpr int32_t kTop = 65535;
 constexpr int32_t kDestination = 0;
 
 void WriteBarLevel(TAudioMixer* mixer, const TTrackBar& bar, int32_t connection) {
-  if (!mixer) return;
-  mixer->WriteLineLevel(kDestination, connection, kTop - bar.Position(), -1, 0);
+  if (mixer) mixer->WriteLineLevel(kDestination, connection, kTop - bar.Position(), -1, 0);
 }
 
 void ShowLevel(TTrackBar& bar, bool lineExists, int32_t level) {

@@ -89,10 +89,8 @@ class SndMixerCard : public AlsaCard {
       snd_mixer_elem_set_callback_private(e, this);
       snd_mixer_elem_set_callback(e, &SndMixerCard::ElemEvent);
     }
-    const int count = snd_mixer_poll_descriptors_count(mixer_);
-    if (count <= 0) return;
-    fds_.resize(static_cast<std::size_t>(count));
-    const int n = snd_mixer_poll_descriptors(mixer_, fds_.data(), static_cast<unsigned>(count));
+    fds_.resize(static_cast<std::size_t>(std::max(snd_mixer_poll_descriptors_count(mixer_), 0)));
+    const int n = snd_mixer_poll_descriptors(mixer_, fds_.data(), fds_.size());
     fds_.resize(static_cast<std::size_t>(std::max(n, 0)));
     for (const pollfd& fd : fds_) {
       auto notifier = std::make_unique<QSocketNotifier>(fd.fd, QSocketNotifier::Read);
@@ -173,7 +171,6 @@ std::unique_ptr<AlsaCard> OpenSoundServer() {
   return hardware ? nullptr : SndMixerCard::Open("default", true);
 }
 
-// The sound server's mixer where "default" is one, then every card whose mixer opens.
 std::vector<std::unique_ptr<AlsaCard>> OpenSystemAlsaMixers() {
   std::vector<std::unique_ptr<AlsaCard>> mixers;
   if (auto server = OpenSoundServer()) mixers.push_back(std::move(server));
@@ -250,10 +247,6 @@ AlsaMixerDriver::AlsaMixerDriver(std::vector<std::unique_ptr<AlsaCard>> cards) {
     AlsaMixerLayout layout = MapAlsaElements(card->Elements(), card->SoundServer());
     mixers_.push_back(Mixer{std::move(card), std::move(layout)});
   }
-}
-
-AlsaMixerDriver::~AlsaMixerDriver() {
-  for (Mixer& m : mixers_) m.card->OnChange = nullptr;
 }
 
 std::uint32_t AlsaMixerDriver::DeviceCount() {

@@ -36,7 +36,6 @@ class AlsaMixerDriver : public MixerDriver {
  public:
   AlsaMixerDriver();
   explicit AlsaMixerDriver(std::vector<std::unique_ptr<AlsaCard>> cards);
-  ~AlsaMixerDriver() override;
 
   std::uint32_t DeviceCount() override;
   std::unique_ptr<MixerDevice> Open(std::uint32_t device) override;

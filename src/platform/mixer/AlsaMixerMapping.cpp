@@ -62,27 +62,25 @@ class Builder {
     return std::nullopt;
   }
 
-  // A line (to destination, or a new destination) and its controls from the element's side in
-  // that direction; without an element, a disconnected line without controls.
+  // A line to destination (none: a new one), bound to the element's side in that direction.
   void Line(std::optional<std::uint32_t> destination, const std::string& name,
             std::optional<std::size_t> element, Direction direction) {
-    const AlsaElementInfo::Side* side = element ? &(elements_[*element].*direction) : nullptr;
-    const auto channels = static_cast<std::uint32_t>(side ? side->channels.size() : 0);
-    auto& line = layout_.AddLine(destination, name,
-                                 side          ? std::max(1u, channels)
-                                 : destination ? 1
-                                               : 2);
-    line.line.connected = side != nullptr;
-    if (!side) return;
+    if (!element) {
+      layout_.AddLine(destination, name, destination ? 1 : 2).line.connected = false;
+      return;
+    }
+    const AlsaElementInfo::Side& side = elements_[*element].*direction;
+    auto& line =
+        layout_.AddLine(destination, name, std::max<std::uint32_t>(1, side.channels.size()));
     const bool playback = direction == kPlayback;
     if (playback) used_[*element] = true;
-    if (side->volume)
+    if (side.volume)
       Bind(line,
            {.type = MixerControlType::Volume,
-            .channels = side->joined ? 1 : line.line.channels,
+            .channels = side.joined ? 1 : line.line.channels,
             .maximum = kLevelMax},
            {*element, playback ? AlsaControlKind::PlaybackVolume : AlsaControlKind::CaptureVolume});
-    if (side->sw)
+    if (side.sw)
       Bind(line, {.type = MixerControlType::Mute, .maximum = 1},
            {*element, playback ? AlsaControlKind::PlaybackSwitch : AlsaControlKind::CaptureSwitch});
   }

@@ -55,36 +55,15 @@ const MixerLayout::Entry& SimulatedMixerDriver::At(LineRef line) const {
       .at(static_cast<std::size_t>(line.source + 1));
 }
 
-std::uint32_t SimulatedMixerDriver::AddDevice() {
-  devices_.emplace_back();
-  return static_cast<std::uint32_t>(devices_.size() - 1);
-}
-
-SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddDestination(std::uint32_t device,
-                                                                   std::uint32_t channels,
-                                                                   const char* name) {
-  const auto& line = devices_.at(device).layout.AddLine(std::nullopt, name, channels);
-  return {device, line.line.destination, -1};
-}
-
-SimulatedMixerDriver::LineRef SimulatedMixerDriver::AddSource(LineRef destination,
-                                                              std::uint32_t channels,
-                                                              const char* name) {
-  const auto& line =
-      devices_.at(destination.device).layout.AddLine(destination.destination, name, channels);
-  return {destination.device, destination.destination, line.line.source};
-}
-
 SimulatedMixerDriver::ControlRef SimulatedMixerDriver::AddControl(
     LineRef line, MixerControlType type, unsigned flags, std::uint32_t items,
     std::vector<std::uint32_t> values) {
   MixerLayout::Entry& l = At(line);
-  MixerControl c;
-  c.type = type;
-  c.channels = (flags & kUniform) ? 1 : std::max(1u, l.line.channels);
-  c.items = items;
-  c.disabled = (flags & kDisabled) != 0;
-  c.maximum = type == MixerControlType::Volume ? 65535 : 1;
+  const MixerControl c{.type = type,
+                       .channels = (flags & kUniform) ? 1 : std::max(1u, l.line.channels),
+                       .items = items,
+                       .disabled = (flags & kDisabled) != 0,
+                       .maximum = type == MixerControlType::Volume ? 65535u : 1u};
   values.resize(c.ValueCount(), 0);
   SimDevice& dev = devices_.at(line.device);
   dev.controls.emplace_back().values = std::move(values);

@@ -23,19 +23,12 @@ class SimulatedMixerDriver : public MixerDriver {
     std::int32_t source = -1;
   };
   struct ControlRef {
-    std::uint32_t device = 0;
-    std::uint32_t id = 0;
+    std::uint32_t device = 0, id = 0;
   };
   // Calls that reached the driver, by kind.
   struct Calls {
-    std::uint32_t numDevs = 0;
-    std::uint32_t open = 0;
-    std::uint32_t close = 0;
-    std::uint32_t destinations = 0;
-    std::uint32_t lineInfo = 0;
-    std::uint32_t lineControls = 0;
-    std::uint32_t getDetails = 0;
-    std::uint32_t setDetails = 0;
+    std::uint32_t numDevs = 0, open = 0, close = 0, destinations = 0, lineInfo = 0,
+                  lineControls = 0, getDetails = 0, setDetails = 0;
     std::uint32_t Total() const {
       return numDevs + open + close + destinations + lineInfo + lineControls + getDetails +
              setDetails;
@@ -43,10 +36,19 @@ class SimulatedMixerDriver : public MixerDriver {
   };
   static constexpr unsigned kUniform = 1, kDisabled = 2;  // flags of a control
 
-  std::uint32_t AddDevice();
+  std::uint32_t AddDevice() {
+    devices_.emplace_back();
+    return static_cast<std::uint32_t>(devices_.size() - 1);
+  }
   LineRef AddDestination(std::uint32_t device, std::uint32_t channels,
-                         const char* name = "Master Volume");
-  LineRef AddSource(LineRef destination, std::uint32_t channels, const char* name = "Source");
+                         const char* name = "Master Volume") {
+    return {device,
+            devices_.at(device).layout.AddLine(std::nullopt, name, channels).line.destination};
+  }
+  LineRef AddSource(LineRef to, std::uint32_t channels, const char* name = "Source") {
+    MixerLayout& layout = devices_.at(to.device).layout;
+    return {to.device, to.destination, layout.AddLine(to.destination, name, channels).line.source};
+  }
   // values: channels (1 when kUniform, else the line's) for each item in turn; missing ones are 0.
   ControlRef AddVolume(LineRef line, unsigned flags = 0, std::vector<std::uint32_t> values = {}) {
     return AddControl(line, MixerControlType::Volume, flags, 0, std::move(values));
