@@ -168,6 +168,7 @@ TMainForm::~TMainForm() {
   Timer1->OnTimer = nullptr;
   MediaPlayer1->OnNotify = nullptr;
   MediaPlayer1->OnChange = nullptr;
+  MediaPlayer1->OnWindowClose = nullptr;
   forms_.services.clock.OnTimeSet = nullptr;
 }
 
@@ -398,6 +399,10 @@ void TMainForm::WireHandlers() {
   };
   MediaPlayer1->OnNotify = [this](QObject* sender) {
     Application().Guard([&] { MediaPlayer1Notify(sender); });
+  };
+  // Closing the window a video plays in stops, as closing the picture window does.
+  MediaPlayer1->OnWindowClose = [this](QObject* sender) {
+    Application().Guard([&] { StopButtonClick(sender); });
   };
   RxTrayIcon1->OnClick = [this](QObject* sender) {
     Application().Guard([&] { RxTrayIcon1Click(sender); });

@@ -158,6 +158,9 @@ void TMediaPlayer::Open() {
                                                  : result.error);
   }
   d_->stream = std::move(result.stream);
+  d_->stream->OnWindowClose = [this, alive = std::weak_ptr<int>(d_->alive)] {
+    if (!alive.expired() && OnWindowClose) OnWindowClose(this);
+  };
   d_->error = kMediaOk;
   d_->timeFormat = kTimeFormatMilliseconds;
   if (DeviceType == dtCDAudio || DeviceType == dtVideodisc) SetTimeFormat(kTimeFormatTMSF);

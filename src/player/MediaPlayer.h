@@ -79,6 +79,8 @@ class TMediaPlayer : public QObject {
   // After every command that can move the position or change the mode, and before every
   // notice: what the device answers may now differ.
   std::function<void()> OnChange;
+  // The user closed the window a video plays in (this device as sender), from the event loop.
+  std::function<void(QObject* sender)> OnWindowClose;
 
  private:
   void Changed();

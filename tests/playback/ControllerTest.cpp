@@ -367,6 +367,31 @@ TEST_F(Controller, ANoticeOfAStoppedPlayIsIgnored) {
   EXPECT_EQ(p.media.OpenCount(), 1);
 }
 
+// Closing the window a video plays in is the user's Stop, as closing the picture window is: the
+// device closes, the list does not move on, and the next Play starts the entry again.
+TEST_F(Controller, ClosingTheVideosWindowStopsAndTheListStaysOnTheEntry) {
+  const QByteArray a = Media("a.avi", 5000), b = Media("b.wav", 1000);
+  Set({a, b});
+  Play();
+  p.time.Advance(1000);
+  ASSERT_TRUE(PlayingFile(a));
+  p.media.CloseWindow();
+  p.time.Advance(1);
+  EXPECT_FALSE(M().Active());
+  EXPECT_EQ(p.Status(), "Idle");
+  EXPECT_FALSE(p.media.IsOpen());
+  EXPECT_EQ(p.media.CloseCount(), 1);
+  p.time.Advance(10000);
+  EXPECT_FALSE(M().Active());
+  EXPECT_EQ(p.Selected(), 0);
+  EXPECT_EQ(p.media.OpenCount(), 1) << "nothing plays by itself after the close";
+  EXPECT_TRUE(p.dialogs.Errors().isEmpty());
+
+  Play();
+  EXPECT_TRUE(PlayingFile(a));
+  EXPECT_EQ(p.media.PositionMs(), 0);
+}
+
 }  // namespace
 // A pipe in the play list, as a media file or as a picture, is reported at once, naming the
 // entry; the device stays closed and plays the next file as after any failed start.

@@ -1,8 +1,11 @@
 #include "platform/media/GstMediaBackend.h"
 
 #include "platform/media/GstMediaLength.h"
+#include "platform/media/VideoWindow.h"
 
 #include <gst/gst.h>
+
+#include "framework/Exceptions.h"
 
 #include <QFile>
 #include <QMetaObject>
@@ -147,10 +150,11 @@ class GstStream : public MediaStream {
       if (!error.isEmpty()) return false;
       if (sink) g_object_set(pipeline_, property, sink, nullptr);
     }
-    if (ahead && qEnvironmentVariableIsEmpty("OSTRIVO_VIDEO_SINK")) {
+    if (ahead && DrawsInWindows()) {
       g_object_set(pipeline_, "video-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
       videoStandIn_ = true;
     }
+    if (!ahead && !cd_) AttachWindow();
     g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
     // Volume is the mixer's business. Without playbin's software volume no volume element is
     // made, and GStreamer 1.22 leaks that element with every pipeline.
@@ -288,6 +292,28 @@ class GstStream : public MediaStream {
     int errorCount;
   };
 
+  // The sink playbin would draw with draws into windows: the system's default, or one named
+  // in the environment that does.
+  bool DrawsInWindows() {
+    GstElement* sink = nullptr;
+    g_object_get(pipeline_, "video-sink", &sink, nullptr);
+    const bool draws = !sink || VideoWindow::DrawsInWindows(sink);
+    if (sink) gst_object_unref(sink);
+    return draws;
+  }
+
+  // The window of its own the picture plays in, handed to the sink before it prerolls.
+  void AttachWindow() {
+    window_ = VideoWindow::ForPipeline(pipeline_, DisplayText(request_.path));
+    if (!window_) return;
+    std::shared_ptr<StreamLink> link = link_;
+    window_->OnClose = [link] {
+      if (!link->stream || !link->stream->OnWindowClose) return;
+      const std::function<void()> handler = link->stream->OnWindowClose;  // may close us
+      handler();
+    };
+  }
+
   int Run(EndHandler onEnd) {
     handler_ = std::move(onEnd);
     pristine_ = false;
@@ -304,6 +330,7 @@ class GstStream : public MediaStream {
           Qt::QueuedConnection);
       return kMediaOk;
     }
+    if (window_) window_->Present();
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
       handler_ = nullptr;
       return kMediaFailed;
@@ -506,6 +533,7 @@ class GstStream : public MediaStream {
   MediaOpenRequest request_;
   bool finished_ = false;
   bool videoStandIn_ = false;
+  std::unique_ptr<VideoWindow> window_;  // goes after the pipeline has stopped drawing into it
   std::vector<MediaTrack> tracks_;
 
   // GUI thread only.

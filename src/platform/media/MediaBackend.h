@@ -77,6 +77,10 @@ class MediaStream {
   virtual int Resume(EndHandler onEnd) = 0;
   // Stops; the position stays where it stopped. A pending end handler is dropped.
   virtual int Stop() = 0;
+
+  // Called from the event loop (never inside a call on the stream) when the user has closed
+  // the window the medium's picture plays in; the device decides what that means.
+  std::function<void()> OnWindowClose;
 };
 
 class MediaBackend {

@@ -191,6 +191,18 @@ MediaBackend::OpenResult SimulatedMediaBackend::Open(const MediaOpenRequest& req
   return result;
 }
 
+void SimulatedMediaBackend::CloseWindow() {
+  if (streams_.empty()) return;
+  Stream* stream = streams_.back();
+  std::weak_ptr<bool> alive = alive_;
+  Post([this, alive, stream] {
+    if (alive.expired() || std::find(streams_.begin(), streams_.end(), stream) == streams_.end())
+      return;
+    const std::function<void()> handler = stream->OnWindowClose;  // it may close the stream
+    if (handler) handler();
+  });
+}
+
 void SimulatedMediaBackend::Post(std::function<void()> fn) {
   scheduler_.Schedule(0, std::move(fn));
 }

@@ -13,6 +13,7 @@
 //   media.SetCD({60000, 90000});                      // a disc with two tracks
 //   TMediaPlayer player(media);  ... time.Advance(3000);
 //   media.OpenPath(), media.IsPlaying(), media.OpenCount(), media.CloseCount(), ...
+//   media.CloseWindow();                              // the user closes the video's window
 //
 // What opens: a described file by its exact path (whatever the device type, except CDAudio);
 // the CD for the device type "CDAudio" (the device decides what is a CD track, never the back
@@ -48,6 +49,9 @@ class SimulatedMediaBackend : public MediaBackend {
   void EjectCD();
   // While set, resuming a paused medium fails (the device then falls back to Play).
   void SetResumeFails(bool fails) { resumeFails_ = fails; }
+  // The user closes the window the newest open medium's picture plays in: its OnWindowClose
+  // runs from the event loop, as the real window's does.
+  void CloseWindow();
 
   // --- observing --------------------------------------------------------------------------
   // Every Open asked for, in order (failed ones included).
