@@ -215,13 +215,13 @@ void VideoWindow::resizeEvent(QResizeEvent* event) {
       QRect(QPoint((width() - shape.width()) / 2, (height() - shape.height()) / 2), shape));
 }
 
-// The frame is known only once the window manager has framed the window: a window placed with
-// a wrong guess is placed again, once.
+// The frame is known only once the window manager has framed the window (by its first drawing
+// at the latest): a window placed with a wrong guess is placed again, once.
 bool VideoWindow::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   if (!frameKnown_ && isVisible() && !isFullScreen() && windowHandle() &&
       (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-       event->type() == QEvent::Expose || event->type() == QEvent::UpdateRequest)) {
+       event->type() == QEvent::UpdateRequest || event->type() == QEvent::WindowActivate)) {
     const QMargins frame = windowHandle()->frameMargins();
     if (!frame.isNull()) {
       frameKnown_ = true;
