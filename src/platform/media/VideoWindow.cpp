@@ -24,6 +24,21 @@ GstElement* OverlayIn(GstElement* sink) {
   return nullptr;
 }
 
+// autovideosink tries the sinks of one rank in the order of their names, so the kernel's
+// mode-setting sink comes before ximagesink. Under an X display it cannot show a picture in our
+// window (the X server holds the screen); where it opens a DRM device it might even be chosen,
+// and where there is none its probe holds up every video's start by about a second and a half.
+void LeaveOutTheModeSettingSink() {
+  static const bool once = [] {
+    if (GstElementFactory* kms = gst_element_factory_find("kmssink")) {
+      gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(kms), GST_RANK_NONE);
+      gst_object_unref(kms);
+    }
+    return true;
+  }();
+  (void)once;
+}
+
 }  // namespace
 
 // The native window the sink draws into. The toolkit never paints it (the sink does), and the
@@ -52,6 +67,7 @@ std::unique_ptr<VideoWindow> VideoWindow::ForPipeline(GstElement* pipeline, cons
   if (!pipeline || !GST_IS_VIDEO_OVERLAY(pipeline) ||
       QGuiApplication::platformName() != QLatin1String("xcb"))
     return nullptr;
+  LeaveOutTheModeSettingSink();
   return std::unique_ptr<VideoWindow>(new VideoWindow(pipeline, title));
 }
 

@@ -26,6 +26,7 @@ class VideoWindow : public QWidget {
   // A window for the pipeline (a playbin), to be made before the pipeline prerolls: the sink
   // asks for its window while it prerolls. Null where the desktop has no windows an X11 sink
   // can draw into (Qt's offscreen platform, a Wayland session): the sink is then left alone.
+  // Otherwise the system's default sink is from then on chosen among those X can show.
   static std::unique_ptr<VideoWindow> ForPipeline(GstElement* pipeline, const QString& title);
   ~VideoWindow() override;
 

@@ -2,6 +2,7 @@
 // in the test play through GStreamer's default video sink, and the desktop tools (xprop,
 // xdotool, xwininfo, import) see and drive the window as a user's desktop does. A screenshot is
 // kept in the build folder (artifacts/video-window.png) for a person to look at.
+#include <gst/gst.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -342,6 +343,25 @@ TEST_F(VideoWindowTest, SoundAndAVideoPreparedAheadShowNoWindow) {
   const QImage shot = Screenshot(QStringLiteral("video-window-small.png"));
   const QRect onScreen(window->mapToGlobal(QPoint(0, 0)), window->size());
   EXPECT_GT(DistinctColours(shot, onScreen.adjusted(2, 2, -2, -2)), 8);
+}
+
+// The sink the system would choose is one X can show in the window: the kernel's mode-setting
+// sink, which autovideosink tries before ximagesink, is none of its candidates any more.
+TEST_F(VideoWindowTest, TheDefaultSinkIsChosenAmongThoseAnXWindowCanShow) {
+  GstElementFactory* kms = gst_element_factory_find("kmssink");
+  if (!kms) GTEST_SKIP() << "no mode-setting sink installed";
+  gst_object_unref(kms);
+  OpenAndPlay(smallVideo);
+  ASSERT_NE(WaitForWindow(), nullptr);
+  // autovideosink's candidates: the video sinks of rank marginal and above.
+  GList* candidates = gst_element_factory_list_get_elements(
+      GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO, GST_RANK_MARGINAL);
+  QStringList names;
+  for (GList* it = candidates; it; it = it->next)
+    names << QString::fromUtf8(GST_OBJECT_NAME(it->data));
+  gst_plugin_feature_list_free(candidates);
+  EXPECT_FALSE(names.contains(QStringLiteral("kmssink"))) << names.join(' ').toStdString();
+  EXPECT_TRUE(names.contains(QStringLiteral("ximagesink"))) << names.join(' ').toStdString();
 }
 
 }  // namespace
