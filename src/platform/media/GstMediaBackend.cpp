@@ -105,9 +105,12 @@ class GstStream : public MediaStream {
   ~GstStream() override {
     link_->stream = nullptr;
     if (pipeline_) {
-      // NULL stops and joins every streaming thread: nothing posts after this.
+      // NULL stops and joins every streaming thread: nothing posts after this. A thread held
+      // before the sound output is let go by the sink's own shutdown, so the output is not
+      // opened just to be closed, and the probe goes when nothing can reach it any more.
       gst_element_set_state(pipeline_, GST_STATE_NULL);
       gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
+      ReleaseAudio();
       gst_object_unref(bus_);
       gst_object_unref(pipeline_);
     }
@@ -156,6 +159,7 @@ class GstStream : public MediaStream {
     }
     if (!ahead && !cd_) AttachWindow();
     g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
+    if (ahead) HoldAudio();
     // Volume is the mixer's business. Without playbin's software volume no volume element is
     // made, and GStreamer 1.22 leaks that element with every pipeline.
     gst_util_set_object_arg(G_OBJECT(pipeline_), "flags",
@@ -174,26 +178,38 @@ class GstStream : public MediaStream {
     return videoStreams > 0;
   }
 
-  // Whether Finish would return at once: the preroll is over, one way or the other.
+  // Whether the medium got as ready as it will before its Open: prerolled, failed, or (ahead)
+  // held with its sound decoded up to the sink.
   bool Settled() {
     std::lock_guard lock(mutex_);
     return !prerollPending_ || readyCount_ > preroll_.readyCount ||
-           errorCount_ > preroll_.errorCount;
+           errorCount_ > preroll_.errorCount || audioHeld_;
+  }
+
+  // For a medium prepared ahead once it has settled: everything Open needs but the sound
+  // output, which only the Open itself starts. False when it failed.
+  bool FinishAhead() {
+    bool held;
+    {
+      std::lock_guard lock(mutex_);
+      if (errorCount_ > preroll_.errorCount) return false;
+      held = audioHeld_;
+    }
+    QString ignored;
+    if (!held) return Finish(ignored);  // no sound, or not held: the preroll is over
+    MeasureLength();
+    return true;
   }
 
   bool Finish(QString& error) {
     if (finished_) return true;
+    ReleaseAudio();
     if (!PrerollFinish(error)) return false;
     finished_ = true;
-    if (cd_) {
+    if (cd_)
       ReadDiscTracks();
-    } else if (LengthMs() == 0) {
-      // Some streams carry no length of their own (an MP3 without a Xing header, raw AAC): the
-      // parser only estimates it from enough frames, which a preroll does not reach.
-      QString ignored;
-      if (const auto length = measure_->Discover(request_.path, ignored); length && *length > 0)
-        lengthMs_ = *length;
-    }
+    else
+      MeasureLength();
     return true;
   }
 
@@ -312,6 +328,58 @@ class GstStream : public MediaStream {
       const std::function<void()> handler = link->stream->OnWindowClose;  // may close us
       handler();
     };
+  }
+
+  // A sound output opened long before it plays (PulseAudio's, at least) has a clock that runs
+  // while it waits, and its first play then starts with as much silence as it waited. So the
+  // medium prepared ahead is decoded up to its audio sink and held there, before the sink opens
+  // its output; Open lets it through, and the sink's own preroll is only a few milliseconds.
+  void HoldAudio() {
+    GstElement* sink = nullptr;
+    g_object_get(pipeline_, "audio-sink", &sink, nullptr);
+    if (!sink) {
+      sink = gst_element_factory_make("autoaudiosink", nullptr);
+      if (!sink) return;
+      gst_object_ref_sink(sink);
+      g_object_set(pipeline_, "audio-sink", sink, nullptr);
+    }
+    heldPad_ = gst_element_get_static_pad(sink, "sink");
+    gst_object_unref(sink);
+    if (!heldPad_) return;
+    holdProbe_ = gst_pad_add_probe(heldPad_, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
+                                   &GstStream::OnAudioArriving, this, nullptr);
+  }
+
+  void ReleaseAudio() {
+    if (!heldPad_) return;
+    if (holdProbe_) gst_pad_remove_probe(heldPad_, holdProbe_);
+    holdProbe_ = 0;
+    gst_object_unref(heldPad_);
+    heldPad_ = nullptr;
+  }
+
+  // On a streaming thread: the stream's start goes on, its format (which opens the output)
+  // waits.
+  static GstPadProbeReturn OnAudioArriving(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    if ((GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) &&
+        GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_STREAM_START)
+      return GST_PAD_PROBE_PASS;
+    auto* self = static_cast<GstStream*>(data);
+    {
+      std::lock_guard lock(self->mutex_);
+      self->audioHeld_ = true;
+    }
+    self->ready_.notify_all();
+    return GST_PAD_PROBE_OK;
+  }
+
+  // Some streams carry no length of their own (an MP3 without a Xing header, raw AAC): the
+  // parser only estimates it from enough frames, which a preroll does not reach.
+  void MeasureLength() {
+    if (LengthMs() != 0) return;
+    QString ignored;
+    if (const auto length = measure_->Discover(request_.path, ignored); length && *length > 0)
+      lengthMs_ = *length;
   }
 
   int Run(EndHandler onEnd) {
@@ -534,6 +602,8 @@ class GstStream : public MediaStream {
   bool finished_ = false;
   bool videoStandIn_ = false;
   std::unique_ptr<VideoWindow> window_;  // goes after the pipeline has stopped drawing into it
+  GstPad* heldPad_ = nullptr;  // the audio sink's input, held while prepared ahead
+  gulong holdProbe_ = 0;
   std::vector<MediaTrack> tracks_;
 
   // GUI thread only.
@@ -555,6 +625,7 @@ class GstStream : public MediaStream {
   int errorCount_ = 0;
   Counters preroll_{0, 0};
   bool prerollPending_ = false;
+  bool audioHeld_ = false;
   QString firstError_;
   std::deque<BusNote> notes_;
   bool drainPosted_ = false;
@@ -619,8 +690,7 @@ void GstMediaBackend::FinishPreparedWhenSettled(int attempt) {
                          if (attempt < limit) FinishPreparedWhenSettled(attempt + 1);
                          return;
                        }
-                       QString ignored;
-                       if (!Prepared()->Finish(ignored)) prepared_.reset();
+                       if (!Prepared()->FinishAhead()) prepared_.reset();
                      });
 }
 

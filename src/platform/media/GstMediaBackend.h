@@ -34,8 +34,9 @@ class GstMediaBackend : public MediaBackend {
 
   OpenResult Open(const MediaOpenRequest& request) override;
   LengthResult Measure(const MediaOpenRequest& request) override;
-  // Builds the medium's pipeline and lets it preroll on GStreamer's threads; an Open of the
-  // same request then takes it over, already ready. One medium is kept prepared at a time.
+  // Builds the medium's pipeline and lets it preroll on GStreamer's threads, its sound held
+  // before the output opens; an Open of the same request then takes it over, already ready.
+  // One medium is kept prepared at a time.
   void Prepare(const MediaOpenRequest& request) override;
   void Post(std::function<void()> fn) override;
 
