@@ -7,6 +7,7 @@
 
 #include "framework/Exceptions.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMetaObject>
 #include <QTimer>
@@ -94,12 +95,16 @@ struct StreamLink {
 class GstStream : public MediaStream {
  public:
   GstStream(std::shared_ptr<QObject> receiver, std::shared_ptr<GstMediaLength> measure,
-            int readyTimeoutMs)
+            const GstMediaBackend::Limits& limits)
       : receiver_(std::move(receiver)),
         measure_(std::move(measure)),
         link_(std::make_shared<StreamLink>()),
-        readyTimeoutMs_(readyTimeoutMs) {
+        limits_(limits) {
     link_->stream = this;
+    // Three looks within the tighter bound are plenty; the program wakes for them only while
+    // a play runs.
+    watch_.setInterval(std::max(std::min(limits_.stallMs, limits_.unendingPlayMs) / 3, 1));
+    watch_.callOnTimeout([this] { WatchUnending(); });
   }
 
   ~GstStream() override {
@@ -279,6 +284,7 @@ class GstStream : public MediaStream {
     if (!atEnd_ && gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
       return kMediaFailed;
     mode_ = MediaMode::Paused;
+    watch_.stop();
     PositionMs();
     return kMediaOk;
   }
@@ -291,6 +297,7 @@ class GstStream : public MediaStream {
   int Stop() override {
     handler_ = nullptr;
     ++playSerial_;
+    watch_.stop();
     if (mode_ == MediaMode::Playing) {
       PositionMs();
       if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
@@ -404,13 +411,38 @@ class GstStream : public MediaStream {
       return kMediaFailed;
     }
     mode_ = MediaMode::Playing;
+    watchedPositionMs_ = lastPositionMs_;
+    standingStill_.start();
+    watch_.start();
     return kMediaOk;
+  }
+
+  // A live stream has no end, and a stream that stops coming (a live play list that is never
+  // added to, a stalled source) never reaches its own: the play completes at the bound, as if
+  // the medium had ended there, so that the list goes on. The position stays where it was.
+  void WatchUnending() {
+    if (mode_ != MediaMode::Playing) {
+      watch_.stop();
+      return;
+    }
+    const std::int64_t at = PositionMs();
+    if (at != watchedPositionMs_) {
+      watchedPositionMs_ = at;
+      standingStill_.start();
+    }
+    const bool unending = LengthMs() == 0 && at >= limits_.unendingPlayMs;
+    if (!unending && standingStill_.elapsed() < limits_.stallMs) return;
+    watch_.stop();
+    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    mode_ = MediaMode::Stopped;
+    Finish(playSerial_, MediaEnd::Completed);
   }
 
   // Ends the play with this serial (a later Play, Stop or seek has moved the serial on).
   void Finish(std::uint64_t serial, MediaEnd end) {
     if (serial != playSerial_ || !handler_) return;
     mode_ = MediaMode::Stopped;
+    watch_.stop();
     EndHandler handler = std::move(handler_);
     handler_ = nullptr;
     handler(end);  // last: the handler may close this stream
@@ -459,7 +491,7 @@ class GstStream : public MediaStream {
 
   bool WaitReady(const Counters& before, QString& error) {
     std::unique_lock lock(mutex_);
-    const bool done = ready_.wait_for(lock, std::chrono::milliseconds(readyTimeoutMs_), [&] {
+    const bool done = ready_.wait_for(lock, std::chrono::milliseconds(limits_.readyMs), [&] {
       return readyCount_ > before.readyCount || errorCount_ > before.errorCount;
     });
     if (errorCount_ > before.errorCount) {
@@ -594,7 +626,7 @@ class GstStream : public MediaStream {
   std::shared_ptr<QObject> receiver_;
   std::shared_ptr<GstMediaLength> measure_;
   std::shared_ptr<StreamLink> link_;
-  int readyTimeoutMs_;
+  GstMediaBackend::Limits limits_;
   GstElement* pipeline_ = nullptr;
   GstBus* bus_ = nullptr;
   bool cd_ = false;
@@ -615,6 +647,9 @@ class GstStream : public MediaStream {
   std::int64_t lastPositionMs_ = 0;
   EndHandler handler_;
   std::uint64_t playSerial_ = 0;
+  QTimer watch_;  // while playing: WatchUnending
+  std::int64_t watchedPositionMs_ = 0;
+  QElapsedTimer standingStill_;  // since the position last moved
 
   // Shared with GStreamer's threads.
   std::atomic<int> generation_{0};
@@ -654,7 +689,7 @@ MediaBackend::OpenResult GstMediaBackend::Open(const MediaOpenRequest& request) 
   if (stream && (!stream->Finish(result.error) || stream->HidesItsVideo())) stream.reset();
   if (!stream) {
     result.error.clear();
-    stream = std::make_unique<GstStream>(receiver_, measure_, readyTimeoutMs_);
+    stream = std::make_unique<GstStream>(receiver_, measure_, limits_);
     if (!stream->Begin(request, false, result.error)) stream.reset();
   }
   if (stream && stream->Finish(result.error))
@@ -669,7 +704,7 @@ void GstMediaBackend::Prepare(const MediaOpenRequest& request) {
   prepared_.reset();
   // A disc has one drive: the stream playing now may be on it.
   if (request.path.isEmpty() || request.deviceType == "CDAudio") return;
-  auto stream = std::make_unique<GstStream>(receiver_, measure_, readyTimeoutMs_);
+  auto stream = std::make_unique<GstStream>(receiver_, measure_, limits_);
   QString ignored;
   if (!stream->Begin(request, true, ignored)) return;  // Open tries again, reports its text
   prepared_ = std::move(stream);
@@ -680,7 +715,7 @@ void GstMediaBackend::Prepare(const MediaOpenRequest& request) {
 // loop once its preroll is over, so that Open finds it ready; the GUI thread never waits here.
 void GstMediaBackend::FinishPreparedWhenSettled(int attempt) {
   constexpr int kPollMs = 20;
-  const int limit = readyTimeoutMs_ / kPollMs;
+  const int limit = limits_.readyMs / kPollMs;
   MediaStream* expected = prepared_.get();
   // The timer belongs to the back end's own context: it dies with the back end.
   QTimer::singleShot(attempt == 0 ? 0 : kPollMs, prepareContext_.get(),

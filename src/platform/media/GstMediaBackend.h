@@ -42,7 +42,21 @@ class GstMediaBackend : public MediaBackend {
 
   // How long Open and a seek wait for the medium to become ready (default 10 s: a CD drive
   // may have to spin up).
-  void SetReadyTimeoutMs(int ms) { readyTimeoutMs_ = ms; }
+  void SetReadyTimeoutMs(int ms) { limits_.readyMs = ms; }
+  // Bounds on a play that would never end by itself (a live stream, a stream that stops
+  // coming), so that an unattended list moves on: a medium without a known length completes
+  // once its position passes playMs (default 30 minutes), and any play whose position stands
+  // still for stallMs (default a minute) completes there. Streams opened afterwards keep to them.
+  void SetUnendingLimits(int playMs, int stallMs) {
+    limits_.unendingPlayMs = playMs;
+    limits_.stallMs = stallMs;
+  }
+
+  struct Limits {
+    int readyMs = 10000;
+    int unendingPlayMs = 30 * 60 * 1000;
+    int stallMs = 60 * 1000;
+  };
 
   // The sound font MIDI files are played with (empty: fluidsynth's own search).
   static QByteArray SoundFontPath();
@@ -54,7 +68,7 @@ class GstMediaBackend : public MediaBackend {
   std::unique_ptr<MediaStream> prepared_;    // a GstStream, or null
   GstStream* Prepared() const;
   void FinishPreparedWhenSettled(int attempt);
-  int readyTimeoutMs_ = 10000;
+  Limits limits_;
 };
 
 }  // namespace ostrivo

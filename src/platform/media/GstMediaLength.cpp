@@ -94,7 +94,9 @@ std::optional<std::int64_t> GstMediaLength::Discover(const QByteArray& path, QSt
   const GstDiscovererResult result =
       info ? gst_discoverer_info_get_result(info) : GST_DISCOVERER_ERROR;
   if (result == GST_DISCOVERER_OK) {
-    length = static_cast<std::int64_t>(gst_discoverer_info_get_duration(info) / GST_MSECOND);
+    // A stream without an end (a live play list) has no length at all.
+    const GstClockTime duration = gst_discoverer_info_get_duration(info);
+    length = GST_CLOCK_TIME_IS_VALID(duration) ? std::int64_t(duration / GST_MSECOND) : 0;
   } else if (gerror && gerror->message) {
     error = QString::fromUtf8(gerror->message);
   } else if (result == GST_DISCOVERER_TIMEOUT) {

@@ -213,6 +213,52 @@ TEST_F(GstMediaFormats, AStillPicturePlayedAsMediaEndsByItself) {
   }
 }
 
+// A live play list (no end mark) of one 3-second segment: once the segment has played, the
+// stream waits for segments that never come, and it has no length. Such a play completes at
+// its bound, so that an unattended list goes on.
+TEST_F(GstMediaFormats, APlayThatWouldNeverEndCompletesAtItsBound) {
+  GstElementFactory* hls = gst_element_factory_find("hlsdemux");
+  if (!hls) GTEST_SKIP() << "GStreamer's HLS demuxer is not installed";
+  gst_object_unref(hls);
+  ASSERT_EQ(RunPipeline("audiotestsrc num-buffers=30 samplesperbuffer=4410 ! "
+                        "audio/x-raw,rate=44100,channels=2 ! audioconvert ! lamemp3enc ! "
+                        "mpegaudioparse ! mpegtsmux ! filesink location=\"" +
+                        dir.File(QStringLiteral("seg0.ts")).toStdString() + "\""),
+            "");
+  const QByteArray path = dir.Write(QStringLiteral("live.m3u8"),
+                                    "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:3\n"
+                                    "#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:3.0,\nseg0.ts\n")
+                              .toLocal8Bit();
+  auto playToItsNotice = [&] {
+    notices.clear();
+    player.FileName = path;
+    player.DeviceType = dtAutoSelect;
+    player.Open();
+    player.SetTimeFormat(kTimeFormatMilliseconds);
+    EXPECT_EQ(player.Length(), 0) << "a live stream has no length";
+    player.Play();
+    const bool ended = ProcessEventsUntil([&] { return !notices.empty(); }, 20000);
+    EXPECT_TRUE(ended) << "the play list would wait here for ever";
+    if (ended) {
+      EXPECT_EQ(notices, std::vector<TMPNotifyValues>{nvSuccessful});
+    }
+    EXPECT_EQ(player.Mode(), mpStopped);
+    const int32_t at = player.Position();
+    player.Close();
+    return at;
+  };
+
+  // The stream stops coming: the play ends a moment after the position stood still.
+  media.SetUnendingLimits(10 * 60 * 1000, 1500);
+  EXPECT_GE(playToItsNotice(), 2500) << "what came was played";
+
+  // A stream without a length that keeps coming ends at the bound on its position.
+  media.SetUnendingLimits(1000, 10 * 60 * 1000);
+  const int32_t at = playToItsNotice();
+  EXPECT_GE(at, 1000);
+  EXPECT_LT(at, 2500) << "ended by the bound, not by the end of what came";
+}
+
 TEST_F(GstMediaFormats, ErrorsNameTheEntryTheyFailedOn) {
   const QByteArray missing = dir.File(QStringLiteral("gone/a.mp3")).toLocal8Bit();
   EXPECT_EQ(OpenError(missing),
