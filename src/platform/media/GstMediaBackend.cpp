@@ -1,6 +1,7 @@
 #include "platform/media/GstMediaBackend.h"
 
 #include "platform/media/GstMediaLength.h"
+#include "platform/media/GstMidiSynth.h"
 #include "platform/media/VideoWindow.h"
 
 #include <gst/gst.h>
@@ -56,14 +57,6 @@ GstElement* SinkFromEnvironment(const char* variable, QString& error) {
     return nullptr;
   }
   return sink;
-}
-
-// MIDI is rendered with the General MIDI sound font the set-up installs.
-void OnElementSetup(GstElement*, GstElement* element, gpointer) {
-  GstElementFactory* factory = gst_element_get_factory(element);
-  if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") != 0) return;
-  const QByteArray font = GstMediaBackend::SoundFontPath();
-  if (!font.isEmpty()) g_object_set(element, "soundfont", font.constData(), nullptr);
 }
 
 // The whole disc as one stream, from the drive the environment names.
@@ -163,7 +156,6 @@ class GstStream : public MediaStream {
       videoStandIn_ = true;
     }
     if (!ahead && !cd_) AttachWindow();
-    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
     if (ahead) HoldAudio();
     // Volume is the mixer's business. Without playbin's software volume no volume element is
     // made, and GStreamer 1.22 leaks that element with every pipeline.
@@ -671,6 +663,8 @@ GstMediaBackend::GstMediaBackend()
       measure_(std::make_shared<GstMediaLength>()),
       prepareContext_(std::make_unique<QObject>()) {
   if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+  // MIDI is rendered with the General MIDI sound font the set-up installs, loaded once.
+  RegisterSharedMidiSynth(SoundFontPath());
 }
 
 GstMediaBackend::~GstMediaBackend() = default;

@@ -10,7 +10,8 @@
 //
 // Output goes to the system's default sinks; OSTRIVO_AUDIO_SINK and OSTRIVO_VIDEO_SINK, in
 // gst-launch syntax ("fakesink sync=true", "alsasink device=hw:1", ...), choose others. MIDI
-// is synthesised with the General MIDI sound font in /usr/share/sounds/sf2.
+// is synthesised with the General MIDI sound font in /usr/share/sounds/sf2, loaded once per run
+// (GstMidiSynth).
 //
 // Bus messages are taken on GStreamer's threads and handed to the GUI thread as queued Qt
 // events: the end of a play reaches its handler from the Qt event loop only. The back end and

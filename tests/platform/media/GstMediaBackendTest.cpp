@@ -5,10 +5,12 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
+#include <cstdlib>
 #include <vector>
 
 #include "framework/Exceptions.h"
@@ -228,6 +230,50 @@ TEST_F(GstMediaTest, MidiIsSynthesisedAndPlaysToItsEnd) {
   EXPECT_GT(player.Position(), 50);
   ASSERT_TRUE(WaitForNotice(1, 5000));
   EXPECT_EQ(notices, V{nvSuccessful});
+}
+
+// The loudest sample of a 16-bit WAV file's data, 0 for no file.
+int LoudestSample(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray bytes = file.readAll();
+  int loudest = 0;
+  for (qsizetype i = bytes.indexOf("data") + 8; i > 8 && i + 1 < bytes.size(); i += 2)
+    loudest = std::max(loudest, std::abs(int(std::int16_t((bytes[i] & 0xff) | bytes[i + 1] << 8))));
+  return loudest;
+}
+
+// MIDI entries one after the other, the next made ready while one plays, and the first once
+// more: every one of them is synthesised (the synthesiser stays open from one to the next).
+TEST_F(GstMediaTest, MidiEntriesOneAfterAnotherAreEachSynthesised) {
+  const QByteArray a = dir.Write("a.mid", MidiBytes(2, 96)).toLocal8Bit();
+  const QByteArray b = dir.Write("b.mid", MidiBytes(3, 96)).toLocal8Bit();
+  // The fixture puts the sink back afterwards.
+  auto recordInto = [&](const char* name) {
+    qputenv("OSTRIVO_AUDIO_SINK",
+            "audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink "
+            "location=\"" +
+                dir.File(name).toLocal8Bit() + "\"");
+  };
+  recordInto("a.wav");
+  Open(a);
+  recordInto("b.wav");
+  player.Prepare(b);
+  player.Play();
+  ASSERT_TRUE(WaitForNotice(1, 10000));
+  player.Close();
+  Open(b);
+  player.Play();
+  ASSERT_TRUE(WaitForNotice(2, 10000));
+  player.Close();
+  recordInto("again.wav");
+  Open(a);
+  player.Play();
+  ASSERT_TRUE(WaitForNotice(3, 10000));
+  player.Close();
+  EXPECT_EQ(notices, (V{nvSuccessful, nvSuccessful, nvSuccessful}));
+  for (const char* name : {"a.wav", "b.wav", "again.wav"})
+    EXPECT_GT(LoudestSample(dir.File(name)), 100) << name << " is silent";
 }
 
 TEST_F(GstMediaTest, AviAndQuickTimeVideosPlayToTheirEnd) {
