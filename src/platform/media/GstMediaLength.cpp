@@ -4,6 +4,7 @@
 #include <gst/pbutils/pbutils.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 
@@ -20,6 +21,31 @@ std::uint32_t LE(const char* p, int bytes) {
 constexpr std::uint32_t kFormatPcm = 1, kFormatFloat = 3, kFormatExtensible = 0xfffe;
 // How long the discoverer may take for one file: a slow disk, never a medium that hangs.
 constexpr GstClockTime kDiscoverTimeout = 10 * GST_SECOND;
+
+// The length of a sound file whose length the discoverer could not tell (a constant-bit-rate MP3
+// without a Xing header, before its parser has seen enough frames to estimate one): the file's
+// bytes at the bit rate of its sound. Only for a medium that can seek: the bytes of a live or
+// endless stream (a play list of segments) say nothing of its length. 0 when nothing tells.
+std::int64_t LengthAtBitrateMs(GstDiscovererInfo* info, const QByteArray& path) {
+  if (!gst_discoverer_info_get_seekable(info)) return 0;
+  GList* video = gst_discoverer_info_get_video_streams(info);
+  const bool pictures = video != nullptr;
+  gst_discoverer_stream_info_list_free(video);
+  if (pictures) return 0;  // the bytes are not the sound's alone
+  GList* audio = gst_discoverer_info_get_audio_streams(info);
+  guint bitrate = 0;
+  for (GList* s = audio; s && bitrate == 0; s = s->next) {
+    auto* stream = static_cast<GstDiscovererAudioInfo*>(s->data);
+    bitrate = gst_discoverer_audio_info_get_bitrate(stream);
+    const GstTagList* tags =
+        gst_discoverer_stream_info_get_tags(reinterpret_cast<GstDiscovererStreamInfo*>(stream));
+    if (bitrate == 0 && tags && !gst_tag_list_get_uint(tags, GST_TAG_BITRATE, &bitrate))
+      gst_tag_list_get_uint(tags, GST_TAG_NOMINAL_BITRATE, &bitrate);
+  }
+  gst_discoverer_stream_info_list_free(audio);
+  if (bitrate == 0) return 0;
+  return QFileInfo(QFile::decodeName(path)).size() * 8000 / bitrate;
+}
 
 }  // namespace
 
@@ -97,6 +123,7 @@ std::optional<std::int64_t> GstMediaLength::Discover(const QByteArray& path, QSt
     // A stream without an end (a live play list) has no length at all.
     const GstClockTime duration = gst_discoverer_info_get_duration(info);
     length = GST_CLOCK_TIME_IS_VALID(duration) ? std::int64_t(duration / GST_MSECOND) : 0;
+    if (*length == 0) length = LengthAtBitrateMs(info, path);
   } else if (gerror && gerror->message) {
     error = QString::fromUtf8(gerror->message);
   } else if (result == GST_DISCOVERER_TIMEOUT) {

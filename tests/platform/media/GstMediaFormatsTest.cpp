@@ -21,18 +21,23 @@ using namespace ostrivo::test;
 namespace {
 
 // gst-discoverer-1.0's "Duration: H:MM:SS.nnnnnnnnn" in milliseconds; -1 when it says none.
+// On a busy machine the tool now and then stops before a parser has estimated a length (it then
+// says none, or 0): the reference is asked again, up to three times.
 std::int64_t DiscovererLengthMs(const QString& path) {
-  QProcess p;
-  p.start(QStringLiteral("gst-discoverer-1.0"), {path});
-  if (!p.waitForFinished(30000)) return -1;
-  const QString out = QString::fromUtf8(p.readAllStandardOutput());
-  const auto m =
-      QRegularExpression(QStringLiteral("Duration: (\\d+):(\\d+):(\\d+)\\.(\\d{3})")).match(out);
-  if (!m.hasMatch()) return -1;
-  return ((m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 60 +
+  const QRegularExpression duration(QStringLiteral("Duration: (\\d+):(\\d+):(\\d+)\\.(\\d{3})"));
+  std::int64_t ms = -1;
+  for (int attempt = 0; attempt < 3 && ms <= 0; ++attempt) {
+    QProcess p;
+    p.start(QStringLiteral("gst-discoverer-1.0"), {path});
+    if (!p.waitForFinished(30000)) continue;
+    const auto m = duration.match(QString::fromUtf8(p.readAllStandardOutput()));
+    if (!m.hasMatch() || m.captured(1) == QLatin1String("99")) continue;  // 99:99:99: none
+    ms = ((m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 60 +
           m.captured(3).toLongLong()) *
              1000 +
          m.captured(4).toLongLong();
+  }
+  return ms;
 }
 
 bool HaveTool(const QString& name) {
