@@ -61,7 +61,7 @@ void GiveBack(GstElement* synth) {
 
 struct OstrivoMidiSynth {
   GstBin bin;
-  GstElement* synth;  // while between READY and PLAYING
+  GstElement* synth;  // from NULL to READY until back to NULL
 };
 
 struct OstrivoMidiSynthClass {
