@@ -626,7 +626,7 @@ class GstStream : public MediaStream {
   bool finished_ = false;
   bool videoStandIn_ = false;
   std::unique_ptr<VideoWindow> window_;  // goes after the pipeline has stopped drawing into it
-  GstPad* heldPad_ = nullptr;  // the audio sink's input, held while prepared ahead
+  GstPad* heldPad_ = nullptr;            // the audio sink's input, held while prepared ahead
   gulong holdProbe_ = 0;
   std::vector<MediaTrack> tracks_;
 
