@@ -7,18 +7,16 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <functional>
 
 #include "main/MainUnit.h"
 #include "mixer/AMixer.h"
 #include "platform/mixer/AlsaMixerDriver.h"
+#include "support/PulseServer.h"
 #include "support/TestProgram.h"
 
 using namespace ostrivo;
-using ostrivo::test::TempDir;
 using ostrivo::test::TestProgram;
 
 namespace {
@@ -26,63 +24,23 @@ namespace {
 // PulseAudio's full volume; ALSA's pulse plugin shows the same scale.
 constexpr double kNorm = 65536;
 
-class PulseServer {
+// The test's own PulseAudio, with ALSA's "default" pointed at it through the pulse plugin, as a
+// desktop's configuration makes it.
+class PulseServer : public test::PulseServer {
  public:
-  static bool Available() {
-    return !QStandardPaths::findExecutable("pulseaudio").isEmpty() &&
-           !QStandardPaths::findExecutable("pactl").isEmpty();
-  }
-
   PulseServer() {
-    dir_.MakeDir("run");
-    dir_.MakeDir("home");
-    const QString socket = dir_.File("native");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir_.File("run"));
-    env.insert("HOME", dir_.File("home"));
-    // Off the session bus: two servers there would both claim its one PulseAudio name.
-    env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir_.File("no-bus"));
-    server_.setProcessEnvironment(env);
-    server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server_.start("pulseaudio",
-                  {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                   "--use-pid-file=no", "--log-level=error", "-L", "module-null-sink", "-L",
-                   "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
-    // This process (ALSA's plugin) and pactl reach this server and no other; ALSA's "default"
-    // is the pulse plugin, as a desktop's configuration makes it.
     const QString alsaConf =
-        dir_.Write("alsa.conf", QStringLiteral("<%1/alsa.conf>\npcm.!default { type pulse }\n"
-                                               "ctl.!default { type pulse }\n")
-                                    .arg(QString::fromUtf8(snd_config_topdir()))
-                                    .toUtf8());
-    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+        Dir().Write("alsa.conf", QStringLiteral("<%1/alsa.conf>\npcm.!default { type pulse }\n"
+                                                "ctl.!default { type pulse }\n")
+                                     .arg(QString::fromUtf8(snd_config_topdir()))
+                                     .toUtf8());
     qputenv("ALSA_CONFIG_PATH", alsaConf.toUtf8());
     snd_config_update_free_global();
-    server_.waitForStarted(30000);
-    const QDeadlineTimer deadline(30000);
-    while (!deadline.hasExpired() && server_.state() == QProcess::Running)
-      if (Pactl({"info"}).contains("Default Sink: null")) {
-        ready_ = true;
-        break;
-      }
   }
 
   ~PulseServer() {
-    qunsetenv("PULSE_SERVER");
     qunsetenv("ALSA_CONFIG_PATH");
     snd_config_update_free_global();
-    server_.terminate();
-    if (!server_.waitForFinished(5000)) server_.kill();
-    server_.waitForFinished(5000);
-  }
-
-  bool Ready() const { return ready_; }
-
-  QString Pactl(const QStringList& args) const {
-    QProcess pactl;
-    pactl.start("pactl", args);
-    pactl.waitForFinished(30000);
-    return QString::fromUtf8(pactl.readAllStandardOutput());
   }
 
   // The sink's (or source's) channel volumes, raw.
@@ -96,11 +54,6 @@ class PulseServer {
   }
   std::vector<long> SinkVolumes() const { return Volumes("sink", "@DEFAULT_SINK@"); }
   bool SinkMuted() const { return Pactl({"get-sink-mute", "@DEFAULT_SINK@"}).contains("yes"); }
-
- private:
-  TempDir dir_;
-  QProcess server_;
-  bool ready_ = false;
 };
 
 // Runs the event loop until done() or 30 seconds (a loaded machine) have passed.

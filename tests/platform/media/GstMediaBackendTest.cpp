@@ -2,14 +2,10 @@
 // come through the Qt event loop, which the tests run until they arrive.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QThread>
 #include <cstdlib>
 #include <vector>
 
@@ -18,6 +14,7 @@
 #include "platform/media/TestMedia.h"
 #include "player/MediaPlayer.h"
 #include "support/NonRegularFiles.h"
+#include "support/PulseServer.h"
 #include "support/TempDir.h"
 
 using namespace ostrivo;
@@ -359,69 +356,14 @@ TEST_F(GstMediaTest, APreparedMediumIsTheOneOpenedOnlyWhenItIsTheOneAskedFor) {
   player.Prepare(a);
 }
 
-// A PulseAudio of the test's own with a null sink, which this process plays into.
-class NullSinkServer {
- public:
-  static bool Available() {
-    return !QStandardPaths::findExecutable("pulseaudio").isEmpty() &&
-           !QStandardPaths::findExecutable("pactl").isEmpty() &&
-           !QStandardPaths::findExecutable("parec").isEmpty();
-  }
-
-  NullSinkServer() {
-    dir_.MakeDir("run");
-    dir_.MakeDir("home");
-    const QString socket = dir_.File("native");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir_.File("run"));
-    env.insert("HOME", dir_.File("home"));
-    env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir_.File("no-bus"));
-    server_.setProcessEnvironment(env);
-    server_.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                                 "--log-level=error", "-L", "module-null-sink", "-L",
-                                 "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
-    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
-    server_.waitForStarted(30000);
-    const QDeadlineTimer deadline(30000);
-    while (!ready_ && !deadline.hasExpired() && server_.state() == QProcess::Running) {
-      QProcess pactl;
-      pactl.start("pactl", {"info"});
-      pactl.waitForFinished(30000);
-      ready_ = pactl.readAllStandardOutput().contains("Default Sink: null");
-      if (!ready_) QThread::msleep(50);
-    }
-    // Someone listening closely, as to a sound card: without that, a null sink renders seconds
-    // ahead and every new stream waits for it.
-    listener_.setStandardOutputFile(QProcess::nullDevice());
-    listener_.start("parec", {"-d", "null.monitor", "--latency-msec=10"});
-    ready_ = ready_ && listener_.waitForStarted(30000);
-  }
-
-  ~NullSinkServer() {
-    listener_.terminate();
-    listener_.waitForFinished(5000);
-    qunsetenv("PULSE_SERVER");
-    server_.terminate();
-    if (!server_.waitForFinished(5000)) server_.kill();
-    server_.waitForFinished(5000);
-  }
-
-  bool Ready() const { return ready_; }
-
- private:
-  TempDir dir_;
-  QProcess server_;
-  QProcess listener_;
-  bool ready_ = false;
-};
-
 // A sound output opened long before its play keeps a clock that runs while it waits (so it is
 // with PulseAudio): the medium the list prepares while the one before it plays must still start
 // at once, not after as much silence as it was prepared ahead.
 TEST_F(GstMediaTest, AMediumPreparedWhileAnotherPlaysStartsAtOnceOnASoundServer) {
-  if (!NullSinkServer::Available()) GTEST_SKIP() << "pulseaudio, pactl or parec is not installed";
-  NullSinkServer server;
+  if (!PulseServer::Available()) GTEST_SKIP() << "pulseaudio, pactl or parec is not installed";
+  PulseServer server;
   ASSERT_TRUE(server.Ready());
+  ASSERT_TRUE(server.Listen());
   ScopedEnv systemAudio("OSTRIVO_AUDIO_SINK", "");  // the system's default sink: the server
   const QByteArray a = dir.Write("a.wav", WavBytes(1500, 44100)).toLocal8Bit();
   const QByteArray b = dir.Write("b.wav", WavBytes(500, 44100)).toLocal8Bit();
