@@ -12,6 +12,11 @@
 
 namespace ostrivo {
 
+// Milliseconds from ms, a count of milliseconds, to its next whole second: 1 to 1000.
+inline std::int64_t MsToNextSecond(std::int64_t ms) {
+  return 1000 - ((ms % 1000) + 1000) % 1000;
+}
+
 class Scheduler {
  public:
   using Callback = std::function<void()>;

@@ -19,6 +19,7 @@
 #include "main/MainUnit.h"
 #include "main/TrayIcon.h"
 #include "mixer/AMixer.h"
+#include "player/DevicePosition.h"
 #include "player/MediaPlayer.h"
 #include "settings/Registry.h"
 
@@ -149,6 +150,7 @@ TMainForm::TMainForm(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
   Timer1 = new TTimer(forms_.services.scheduler, this);
   Timer1->SetInterval(1);
   MediaPlayer1 = new TMediaPlayer(forms_.services.media, this);
+  ClockPosition = std::make_unique<TDevicePosition>(*MediaPlayer1, forms_.services.scheduler);
   RxTrayIcon1 = new TRxTrayIcon(forms_.services.shell, this);
   RxTrayIcon1->SetPopupMenu(TrayPopup);
   WireHandlers();

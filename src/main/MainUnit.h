@@ -21,6 +21,7 @@ namespace ostrivo {
 class Forms;
 class TApplication;
 class TMediaPlayer;
+class TDevicePosition;
 class TAudioMixer;
 class TRegistry;
 class TRxTrayIcon;
@@ -116,6 +117,8 @@ class TMainForm : public QMainWindow {
   // Components without a place on the screen.
   TTimer* Timer1;
   TMediaPlayer* MediaPlayer1;
+  // The device's position and length as the clock reads them (player/DevicePosition.h).
+  std::unique_ptr<TDevicePosition> ClockPosition;
   TRxTrayIcon* RxTrayIcon1;
   // The volume bars' mixer; released (null) by the close query.
   std::unique_ptr<TAudioMixer> Mixer;

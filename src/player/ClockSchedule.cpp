@@ -10,12 +10,12 @@
 #include <QPointer>
 #include <QWindow>
 #include <algorithm>
-#include <optional>
 
 #include "app/Forms.h"
 #include "main/MainUnit.h"
 #include "mixer/AMixer.h"
 #include "picture/PictureUnit.h"
+#include "player/DevicePosition.h"
 #include "player/Entries.h"
 #include "player/MediaPlayer.h"
 #include "settings/OptionsUnit.h"
@@ -23,13 +23,6 @@
 namespace ostrivo {
 
 namespace {
-
-constexpr std::int64_t kSecond = 1000;
-
-// Milliseconds until value, counted in milliseconds, reaches its next whole second.
-std::int64_t ToNextSecond(std::int64_t ms) {
-  return kSecond - ((ms % kSecond) + kSecond) % kSecond;
-}
 
 // Window events that change what the clock's focus step does.
 class ClockWakeFilter : public QObject {
@@ -66,39 +59,35 @@ std::int64_t TMainForm::ClockNextChange() {
   if (FirstTick || AutoPlay || InPause || Timer1->Interval() != 1) return now;
 
   // The Clock label: the next second of the time of day.
-  std::int64_t next = now + ToNextSecond(forms_.services.clock.LocalMsOfDay());
+  std::int64_t next = now + MsToNextSecond(forms_.services.clock.LocalMsOfDay());
 
   const bool active = Active();
-  const bool playing = MediaPlayer1->IsOpen() && MediaPlayer1->Mode() == mpPlaying &&
-                       MediaPlayer1->TimeFormat() == kTimeFormatMilliseconds;
-  // A playing device's position moves no faster than the clock; it is asked once.
-  std::optional<std::int64_t> position;
-  auto Position = [&] {
-    if (!position) position = MediaPlayer1->Position();
-    return *position;
-  };
+  // The device's answers: the tick reads the same ones, and they say when they run out (the
+  // position's next whole second, a CD track's end).
+  TDevicePosition& device = *ClockPosition;
+  bool asked = false;
 
   const int index = ListBox1->ItemIndex();
   if (index >= 0) {
     const TEntryKind kind = EntryKind(ListBox1->Items()[index]);
     // A picture or Pause mark current at interval 1: the next tick moves on.
     if (active && (kind == TEntryKind::PauseMark || kind == TEntryKind::Picture)) return now;
-    // The position bar and the status line: at once when they do not show the position yet,
-    // else at the next whole second of the position.
+    // The position bar and the status line: at once when they do not show the position yet.
     if (active && IsMediaEntry(kind) && MediaPlayer1->IsOpen()) {
-      const auto seconds = static_cast<int32_t>(Position() / kSecond);
+      const int32_t seconds = device.Position(StopPosition) / 1000;
+      asked = true;
       if (TrackBar1->Position() != seconds ||
-          StatusBar1->SimpleText() != PositionText(seconds, MediaPlayer1->Length() / 1000))
+          StatusBar1->SimpleText() != PositionText(seconds, device.Length() / 1000))
         return now;
-      if (playing) next = std::min(next, now + ToNextSecond(Position()));
     }
   }
 
   // A CD track's end.
   if (active && StopPosition != 0) {
-    if (Position() >= StopPosition) return now;
-    if (playing) next = std::min(next, now + (StopPosition - Position()));
+    if (device.Position(StopPosition) >= StopPosition) return now;
+    asked = true;
   }
+  if (asked) next = std::min(next, device.NextAnswer(StopPosition));
   return std::max(next, now);
 }
 
@@ -137,8 +126,12 @@ void TMainForm::WatchClockInputs() {
                          CDVolumeBar, MidiVolumeBar})
     connect(bar, &QSlider::valueChanged, this, wake);
 
-  // The device, the mixer and the time of day.
-  MediaPlayer1->OnChange = wake;
+  // The device, the mixer and the time of day. A command or a notice may move the device: its
+  // next answers are asked afresh.
+  MediaPlayer1->OnChange = [this, wake] {
+    ClockPosition->Forget();
+    wake();
+  };
   if (Mixer) {
     Mixer->OnLineChange = [wake](QObject*, int32_t, int32_t) { wake(); };
     Mixer->OnControlChange = [wake](QObject*, int32_t, int32_t) { wake(); };

@@ -8,6 +8,7 @@
 #include "app/Forms.h"
 #include "main/MainUnit.h"
 #include "picture/PictureUnit.h"
+#include "player/DevicePosition.h"
 #include "player/Entries.h"
 #include "player/MediaPlayer.h"
 #include "settings/OptionsUnit.h"
@@ -66,9 +67,9 @@ void TMainForm::Timer1Timer(QObject*) {
 
     // 5. Position display (only with a device to ask: after a failed start there is none).
     if (active && IsMediaEntry(kind) && MediaPlayer1->IsOpen()) {
-      const int32_t position = MediaPlayer1->Position() / 1000;
+      const int32_t position = ClockPosition->Position(StopPosition) / 1000;
       TrackBar1->SetPosition(position);
-      const QString text = PositionText(position, MediaPlayer1->Length() / 1000);
+      const QString text = PositionText(position, ClockPosition->Length() / 1000);
       if (text != StatusBar1->SimpleText()) {
         StatusBar1->SetSimpleText(text);
         StatusBar1->Refresh();
@@ -110,7 +111,7 @@ void TMainForm::Timer1Timer(QObject*) {
   }
 
   // 8. Track end.
-  if (Active() && StopPosition != 0 && MediaPlayer1->Position() >= StopPosition)
+  if (Active() && StopPosition != 0 && ClockPosition->Position(StopPosition) >= StopPosition)
     MediaPlayer1Notify(Timer1);
 
   // 9. Volume refresh.

@@ -168,6 +168,11 @@ class Equivalence : public ::testing::Test {
           std::printf("%6lld %s: %s\n", static_cast<long long>(c.at), qPrintable(what),
                       qPrintable(c.value));
     wakeups = {reference.p.time.FiredCount(), sleeping.p.time.FiredCount()};
+    queries = {reference.p.media.PositionQueryCount(), sleeping.p.media.PositionQueryCount()};
+    if (std::getenv("OSTRIVO_DUMP_TRACE"))
+      std::printf("wake-ups %llu / %llu, position queries %d / %d\n",
+                  static_cast<unsigned long long>(wakeups.first),
+                  static_cast<unsigned long long>(wakeups.second), queries.first, queries.second);
     // Sleeping must actually pay: far fewer wake-ups than one every 10 ms.
     EXPECT_LT(sleeping.p.time.FiredCount() * 4, reference.p.time.FiredCount());
   }
@@ -194,6 +199,7 @@ class Equivalence : public ::testing::Test {
 
   TempDir files;
   std::pair<std::uint64_t, std::uint64_t> wakeups;
+  std::pair<int, int> queries;  // the device's position asked, reference and sleeping
 };
 
 // Media files, pictures, Pause, Stop and Quit marks and a CD track, pause option off and on.
@@ -220,6 +226,32 @@ TEST_F(Equivalence, AMixedListWithAndWithoutThePauseAfterEachItem) {
       EXPECT_TRUE(r.p.forms->Terminated());  // the Quit mark
     });
   }
+}
+
+// The reference asks the device on every tick; the sleeping clock once a second of playback,
+// after the start, a seek and each command, and at the CD track's end, showing the same.
+TEST_F(Equivalence, TheDevicesPositionIsAskedOnlyWhenWhatItShowsCanChange) {
+  Check([&](Session& r) {
+    r.p.media.SetCD({3000, 4300, 2000});
+    const QByteArray a = r.Media("a.wav", 20500);
+    r.Create();
+    r.Start();
+    r.p.SetEntries({a, "/cdrom/Track02.cda"});
+    r.Until(250);
+    r.Do(&TMainForm::PlayButtonClick);
+    r.Until(7404);
+    r.M().TrackBar1->setValue(15);  // the user drags the bar: a seek to 15 s
+    r.Acted();
+    r.Until(9100);
+    r.Do(&TMainForm::PauseButtonClick);
+    r.Until(10000);
+    r.Do(&TMainForm::PauseButtonClick);
+    r.Until(25000);  // a ends, then track 2 plays to its end
+    EXPECT_FALSE(r.M().Active());
+  });
+  // About 17 s of playback: 7 s, 5.5 s after the seek, 4.3 s of the CD track.
+  EXPECT_GT(queries.first, 3000);
+  EXPECT_LE(queries.second, 17 + 8);
 }
 
 TEST_F(Equivalence, RandomAndContinuousPlay) {

@@ -32,6 +32,11 @@ class SimulatedMediaBackend::Stream : public MediaStream {
 
   std::int64_t LengthMs() override { return length_; }
   std::int64_t PositionMs() override {
+    ++owner_.positionQueries_;
+    return At();
+  }
+  // Where the medium stands now.
+  std::int64_t At() const {
     if (mode_ != MediaMode::Playing) return base_;
     return std::min(length_, base_ + (owner_.scheduler_.Now() - startedAt_));
   }
@@ -47,7 +52,7 @@ class SimulatedMediaBackend::Stream : public MediaStream {
   }
 
   int Play(EndHandler onEnd) override {
-    base_ = PositionMs();
+    base_ = At();
     CancelEnd();
     onEnd_ = std::move(onEnd);
     Run();
@@ -56,7 +61,7 @@ class SimulatedMediaBackend::Stream : public MediaStream {
 
   int Pause() override {
     if (mode_ != MediaMode::Playing) return kMediaNotSupported;
-    base_ = PositionMs();
+    base_ = At();
     CancelEnd();
     mode_ = MediaMode::Paused;
     return kMediaOk;
@@ -71,7 +76,7 @@ class SimulatedMediaBackend::Stream : public MediaStream {
   }
 
   int Stop() override {
-    base_ = PositionMs();
+    base_ = At();
     CancelEnd();
     onEnd_ = nullptr;
     mode_ = MediaMode::Stopped;
@@ -158,7 +163,7 @@ bool SimulatedMediaBackend::IsPaused() const {
 }
 
 std::int64_t SimulatedMediaBackend::PositionMs() const {
-  return streams_.empty() ? 0 : streams_.back()->PositionMs();
+  return streams_.empty() ? 0 : streams_.back()->At();
 }
 
 MediaBackend::OpenResult SimulatedMediaBackend::Open(const MediaOpenRequest& request) {

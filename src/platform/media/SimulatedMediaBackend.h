@@ -64,6 +64,8 @@ class SimulatedMediaBackend : public MediaBackend {
   int OpenStreamCount() const { return static_cast<int>(streams_.size()); }
   int PlayCount() const { return plays_; }  // Play and Resume calls that started playing
   int SeekCount() const { return seeks_; }
+  // How often the device asked a stream for its position.
+  int PositionQueryCount() const { return positionQueries_; }
   // The most recently opened stream that is still open; empty/false/0 when none is open.
   QByteArray OpenPath() const;
   bool IsOpen() const { return !streams_.empty(); }
@@ -100,6 +102,7 @@ class SimulatedMediaBackend : public MediaBackend {
   int closes_ = 0;
   int plays_ = 0;
   int seeks_ = 0;
+  int positionQueries_ = 0;
 };
 
 }  // namespace ostrivo
