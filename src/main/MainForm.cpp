@@ -226,7 +226,12 @@ void TMainForm::CreateControls() {
   serif.setStyleHint(QFont::Serif);
   serif.setPixelSize(12);
   Clock->setFont(serif);
-  Clock->setStyleSheet(QStringLiteral("color: black; background: transparent;"));
+  // Black on the tool bar, whose background shows through (a label fills none). A palette,
+  // not a style sheet: the label is repainted every second, and a style sheet's rules are
+  // looked up again on each paint.
+  QPalette black = Clock->palette();
+  black.setColor(QPalette::WindowText, Qt::black);
+  Clock->setPalette(black);
   FitToText(Clock);
 
   ListBox1 = new TListBox(client_);
