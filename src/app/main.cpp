@@ -17,10 +17,18 @@ int main(int argc, char** argv) {
   // Qt is given the program's name alone: it would take its own options ("-platform",
   // "-stylesheet", "-platformpluginpath", ...) out of the command line, even where they are
   // values of this program's switches. The display and the like come from the environment.
+  // With shared-memory images, Qt waits for the X server's answer before it paints again over
+  // an area it has sent: a round trip that wakes the main thread once more for every repaint
+  // of the clock label, a wake-up a second more while idle. The plain protocol needs no answer;
+  // the windows are small, and video is drawn by the media sink. A setting of the user's own
+  // stands; the programs this one starts (the help viewer) choose for themselves.
+  const bool chooseShm = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+  if (chooseShm) qputenv("QT_XCB_NO_MITSHM", "1");
   static char fallbackName[] = "ostrivo";
   int qtArgc = 1;
   char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
   QApplication app(qtArgc, qtArgv);
+  if (chooseShm) qunsetenv("QT_XCB_NO_MITSHM");
   app.setApplicationName(QStringLiteral("Ostrivo"));
   // The desktop matches the windows to the program's entry, and every window (main, picture,
   // dialogs) carries its icon: the theme's when installed, the bundled copy otherwise.
