@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -132,10 +133,52 @@ class KeyPreview : public QObject {
   const QEvent* forwarding_ = nullptr;
 };
 
-// The clock label sizes itself to its text: the time of day is wider than "Clock".
-void FitToText(QLabel* label) {
-  label->resize(label->sizeHint().width(), label->height());
-}
+// The clock label sizes itself to its text: the time of day is wider than "Clock". A new text
+// asks the label's parent for a layout, and the label is fitted then. The text changes every
+// second, and measuring it costs as much as a good part of painting it; but where the figures
+// of the font are all equally wide, as in most fonts, a text is as wide as the last one measured
+// when the two differ in their figures alone, so only a text of a new pattern is measured.
+class FitToText : public QObject {
+ public:
+  explicit FitToText(QLabel* label) : QObject(label), label_(label) {
+    label->parentWidget()->installEventFilter(this);
+    Fit();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == label_->parentWidget() && event->type() == QEvent::LayoutRequest) Fit();
+    return false;
+  }
+
+ private:
+  void Fit() {
+    if (label_->font() != font_) {
+      font_ = label_->font();
+      const QFontMetricsF metrics(font_);
+      const qreal zero = metrics.horizontalAdvance(QLatin1Char('0'));
+      evenFigures_ = true;
+      for (char c = '1'; c <= '9'; ++c)
+        evenFigures_ = evenFigures_ && metrics.horizontalAdvance(QLatin1Char(c)) == zero;
+      pattern_.clear();
+    }
+    QString pattern = label_->text();
+    if (evenFigures_)
+      for (QChar& c : pattern)
+        if (c >= QLatin1Char('1') && c <= QLatin1Char('9')) c = QLatin1Char('0');
+    if (!evenFigures_ || pattern_.isNull() || pattern != pattern_) {
+      width_ = label_->sizeHint().width();
+      pattern_ = pattern;
+    }
+    label_->resize(width_, label_->height());
+  }
+
+  QLabel* label_;
+  QFont font_;
+  bool evenFigures_ = false;
+  QString pattern_;  // the last measured text, its figures as "0"; null: none measured
+  int width_ = 0;
+};
 
 }  // namespace
 
@@ -155,7 +198,6 @@ TMainForm::TMainForm(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
   RxTrayIcon1->SetPopupMenu(TrayPopup);
   WireHandlers();
   client_->installEventFilter(this);
-  Panel1->installEventFilter(this);
   ListBox1->viewport()->installEventFilter(this);
   new KeyPreview(*this);
   // Files dropped anywhere on the window go to the play list.
@@ -232,7 +274,7 @@ void TMainForm::CreateControls() {
   QPalette black = Clock->palette();
   black.setColor(QPalette::WindowText, Qt::black);
   Clock->setPalette(black);
-  FitToText(Clock);
+  new FitToText(Clock);
 
   ListBox1 = new TListBox(client_);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -485,8 +527,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     Panel1->setGeometry(0, 0, client_->width(), Panel1->height());
     StatusBar1->setGeometry(0, StatusBar1->y(), client_->width(), StatusBar1->height());
     Application().Guard([&] { FormResize(this); });
-  } else if (watched == Panel1 && event->type() == QEvent::LayoutRequest) {
-    FitToText(Clock);
   } else if (watched == ListBox1->viewport() &&
              (event->type() == QEvent::MouseButtonPress ||
               event->type() == QEvent::MouseButtonDblClick ||
