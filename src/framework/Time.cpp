@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimerEvent>
+#include <ctime>
 
 namespace ostrivo {
 
@@ -48,10 +49,14 @@ void QtScheduler::timerEvent(QTimerEvent* event) {
 
 QTime SystemClock::LocalTime() const {
   // The playback clock asks on every tick; looking up the time zone each time costs a file
-  // check, so the offset from UTC is looked up at most once a second.
+  // check, so the offset from UTC is looked up at most once a second, from the C library's own
+  // conversion (a local QDateTime built for it cost several times as much).
   const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
   if (now < offsetFrom_ || now >= offsetFrom_ + 1000) {
-    offsetMs_ = std::int64_t{QDateTime::fromMSecsSinceEpoch(now).offsetFromUtc()} * 1000;
+    tzset();  // a changed TZ is seen, as Qt sees it
+    const std::time_t seconds = static_cast<std::time_t>(now / 1000);
+    std::tm local{};
+    offsetMs_ = localtime_r(&seconds, &local) ? std::int64_t{local.tm_gmtoff} * 1000 : 0;
     offsetFrom_ = now;
   }
   std::int64_t ms = (now + offsetMs_) % kDayMs;
