@@ -5,7 +5,8 @@
 //   idle     the program with an empty list: main-thread wake-ups and process CPU per second
 //   playing  the program playing a WAV into fakesink (synchronised): the same figures
 //   cpu      CPU per second of playback: a 60 s WAV played to its end minus a 10 s one, for the
-//            program (/file x.wav /play /quit) and for gst-launch-1.0 playbin with the same sink
+//            program (/file x.wav /play /quit) and for gst-launch-1.0 playbin with the same sink;
+//            the peer's row also gives before's and after's figure over its own (x_peer)
 //
 // Wake-ups are the main thread's context switches (voluntary_ctxt_switches: each time it went to
 // sleep and was woken); CPU is the sum of every thread's run time from /proc (schedstat).
@@ -17,6 +18,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -162,8 +164,23 @@ void Playing(benchmark::State& state, const std::string& binary) {
   Sample(state, {binary, "/file", S().longWav, "/play"}, ProgramEnv());
 }
 
+// CPU per second of playback of each run so far, by name, for the ratios to the peer.
+std::map<std::string, double>& Measured() {
+  static std::map<std::string, double> measured;
+  return measured;
+}
+
+// On the peer's row: before's and after's figure over the peer's (when they ran).
+void AddRatios(benchmark::State& state, const std::string& group, double peer) {
+  for (const char* side : {"before", "after"}) {
+    const auto it = Measured().find(group + "/" + side);
+    if (it != Measured().end() && peer > 0)
+      state.counters[std::string(side) + "_x_peer"] = it->second / peer;
+  }
+}
+
 // CPU per second of playback: the long play minus the short one, over their difference.
-void PlaybackCpu(benchmark::State& state,
+void PlaybackCpu(benchmark::State& state, const std::string& name,
                  const std::function<std::vector<std::string>(const std::string& wav)>& command,
                  const std::vector<std::string>& env) {
   double perSecond = 0;
@@ -179,12 +196,17 @@ void PlaybackCpu(benchmark::State& state,
   }
   state.counters["cpu_ms_per_s"] =
       benchmark::Counter(perSecond, benchmark::Counter::kAvgIterations);
+  const double mean = perSecond / static_cast<double>(state.iterations());
+  if (name == "gst-launch-1.0")
+    AddRatios(state, "PlaybackCpu", mean);
+  else
+    Measured()["PlaybackCpu/" + name] = mean;
 }
 
-void ProgramCpu(benchmark::State& state, const std::string& binary) {
+void ProgramCpu(benchmark::State& state, const std::string& name, const std::string& binary) {
   if (binary.empty()) return state.SkipWithError("OSTRIVO_BENCH_BEFORE is not set");
   PlaybackCpu(
-      state,
+      state, name,
       [&](const std::string& wav) {
         return std::vector<std::string>{binary, "/file", wav, "/play", "/quit"};
       },
@@ -202,9 +224,10 @@ void RegisterAll() {
   add("Playing/after", [](benchmark::State& s) { Playing(s, After()); });
   add("Playing/gst-launch-1.0",
       [](benchmark::State& s) { Sample(s, GstPlaybin(S().longWav), {}); });
-  add("PlaybackCpu/before", [](benchmark::State& s) { ProgramCpu(s, Before()); });
-  add("PlaybackCpu/after", [](benchmark::State& s) { ProgramCpu(s, After()); });
-  add("PlaybackCpu/gst-launch-1.0", [](benchmark::State& s) { PlaybackCpu(s, GstPlaybin, {}); });
+  add("PlaybackCpu/before", [](benchmark::State& s) { ProgramCpu(s, "before", Before()); });
+  add("PlaybackCpu/after", [](benchmark::State& s) { ProgramCpu(s, "after", After()); });
+  add("PlaybackCpu/gst-launch-1.0",
+      [](benchmark::State& s) { PlaybackCpu(s, "gst-launch-1.0", GstPlaybin, {}); });
 }
 
 }  // namespace
